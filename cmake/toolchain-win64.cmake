@@ -1,0 +1,3 @@
+# 64-bit Windows programs with mingw-w64 (posix threads), linked statically.
+set(OSTREL_MINGW_TRIPLE x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
