@@ -1,5 +1,6 @@
 #include "alias.h"
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -20,17 +21,38 @@ std::string_view TrimField(std::string_view s) {
   return s;
 }
 
-constexpr std::size_t kReadBuffer = std::size_t{1} << 16;
+constexpr std::size_t kIoBuffer = std::size_t{1} << 16;
 
 }  // namespace
 
 int CompareAliases(const unsigned char* a, const unsigned char* b) {
-  for (std::size_t i = 0; i < kFieldLen; ++i) {
+  std::size_t i = 0;
+  // Equal bytes stay equal after folding, so whole words that match and hold
+  // no terminating zero are skipped at once; byte 179 is always zero, so the
+  // byte loop below always ends inside the field.
+  constexpr std::uint64_t kLow = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
+  for (; i + 8 <= kFieldLen; i += 8) {
+    std::uint64_t x, y;
+    std::memcpy(&x, a + i, 8);
+    std::memcpy(&y, b + i, 8);
+    if (x != y || ((x - kLow) & ~x & kHigh) != 0) break;
+  }
+  for (; i < kFieldLen; ++i) {
     unsigned char x = Upper(a[i]), y = Upper(b[i]);
     if (x != y) return x < y ? -1 : 1;
     if (x == 0) return 0;
   }
   return 0;
+}
+
+std::uint64_t AliasPrefixKey(const unsigned char* record) {
+  std::uint64_t key = 0;
+  bool ended = false;
+  for (std::size_t i = 0; i < 8; ++i) {
+    ended = ended || record[i] == 0;  // bytes after the terminator do not count
+    key = (key << 8) | (ended ? 0 : Upper(record[i]));
+  }
+  return key;
 }
 
 ParsedLine ClassifyLine(std::string_view line) {
@@ -57,16 +79,27 @@ void BuildRecord(std::string_view alias, std::string_view target, unsigned char*
   std::memcpy(record + kFieldLen, target.data(), std::min(target.size(), kMaxFieldText));
 }
 
+int LineReader::Get() {
+  if (pos_ == end_) {
+    end_ = std::fread(buf_.data(), 1, buf_.size(), in_);
+    pos_ = 0;
+    if (end_ == 0) return -1;
+  }
+  return static_cast<unsigned char>(buf_[pos_++]);
+}
+
 bool LineReader::Next(std::string* line) {
   line->clear();
   for (;;) {
-    int c = std::getc(in_);
-    if (c == EOF) return !line->empty();
+    int c = Get();
+    if (c < 0) return !line->empty();
     if (c == '\r') {
       // Text mode: CR LF is one line end; a lone CR is an ordinary character.
-      int d = std::getc(in_);
-      if (d == '\n') return true;
-      if (d != EOF) std::ungetc(d, in_);
+      if (pos_ == end_ && Get() >= 0) --pos_;  // make the next byte visible
+      if (pos_ < end_ && buf_[pos_] == '\n') {
+        ++pos_;
+        return true;
+      }
     } else if (c == '\n') {
       return true;
     }
@@ -105,6 +138,7 @@ bool SortAliasFile(std::FILE* out, std::FILE* messages, const char* temp_dir) {
   p.header_len = kHeaderLen;
   p.record_len = kRecordLen;
   p.compare = CompareAliases;
+  p.prefix_key = AliasPrefixKey;
   p.temp_dir = temp_dir;
   p.messages = messages;
   return extsort::SortRecords(out, p);
@@ -130,8 +164,9 @@ int Run(int argc, const char* const* argv, std::FILE* messages) {
     std::fclose(source);
     return 2;
   }
-  std::setvbuf(source, nullptr, _IOFBF, kReadBuffer);
-  std::setvbuf(out, nullptr, _IOFBF, kReadBuffer);
+  // Some C libraries ignore the size unless given the buffer itself.
+  std::vector<char> out_buffer(kIoBuffer);
+  std::setvbuf(out, out_buffer.data(), _IOFBF, out_buffer.size());
   if (CompileSource(source, out, messages) && !SortAliasFile(out, messages)) {
     std::fprintf(messages, "Error sorting output file.\n");
   }

@@ -18,8 +18,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string_view>
+#include <vector>
 
 namespace addrmap {
 
@@ -33,6 +35,10 @@ inline constexpr std::string_view kHeaderText = "v1.0 Corvane Alias File.\r\n\x1
 // Compares two records by their alias fields: byte by byte as unsigned
 // values up to the first difference or terminating zero, a-z taken as A-Z.
 int CompareAliases(const unsigned char* a, const unsigned char* b);
+
+// The first eight bytes of a record's alias, folded as CompareAliases folds
+// them, as a big-endian number: its order agrees with CompareAliases.
+std::uint64_t AliasPrefixKey(const unsigned char* record);
 
 enum class LineKind { kComment, kAlias, kMalformed };
 
@@ -51,13 +57,16 @@ void BuildRecord(std::string_view alias, std::string_view target, unsigned char*
 // Reads source lines with the chunking and CR LF rules above.
 class LineReader {
  public:
-  explicit LineReader(std::FILE* in) : in_(in) {}
+  explicit LineReader(std::FILE* in) : in_(in), buf_(kBufferSize) {}
   // The next line (or chunk) without its line end; false at end of input.
   bool Next(std::string* line);
-  bool Failed() const { return std::ferror(in_) != 0; }
 
  private:
+  static constexpr std::size_t kBufferSize = std::size_t{1} << 16;
+  int Get();  // next byte, or -1 at end of input
   std::FILE* in_;
+  std::vector<char> buf_;
+  std::size_t pos_ = 0, end_ = 0;
 };
 
 // Writes the header and one record per valid line of `source` to `out`,

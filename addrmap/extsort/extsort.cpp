@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <numeric>
 #include <vector>
 
 #include "runfile.h"
@@ -49,13 +48,19 @@ Buffer AllocateWorkBuffer(const SortParams& p, std::size_t* size) {
 
 // Stable sort of `n` records in `recs`, using `scratch` (same size) as room.
 void SortBlock(unsigned char* recs, unsigned char* scratch, std::size_t n, const SortParams& p) {
-  std::vector<std::uint32_t> order(n);
-  std::iota(order.begin(), order.end(), 0u);
+  struct Item {
+    std::uint64_t key;
+    std::uint32_t index;
+  };
   const std::size_t len = p.record_len;
-  std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-    return p.compare(recs + a * len, recs + b * len) < 0;
+  std::vector<Item> order(n);
+  for (std::size_t i = 0; i < n; ++i)
+    order[i] = {p.prefix_key ? p.prefix_key(recs + i * len) : 0, static_cast<std::uint32_t>(i)};
+  std::stable_sort(order.begin(), order.end(), [&](const Item& a, const Item& b) {
+    if (a.key != b.key) return a.key < b.key;
+    return p.compare(recs + a.index * len, recs + b.index * len) < 0;
   });
-  for (std::size_t i = 0; i < n; ++i) std::memcpy(scratch + i * len, recs + order[i] * len, len);
+  for (std::size_t i = 0; i < n; ++i) std::memcpy(scratch + i * len, recs + order[i].index * len, len);
   std::memcpy(recs, scratch, n * len);
 }
 
@@ -130,19 +135,21 @@ struct Source {
   std::string path;
   std::vector<unsigned char> buf;
   std::size_t pos = 0, end = 0;
+  std::uint64_t key = 0;    // prefix key of the current record
+  bool exhausted = false;
   const unsigned char* Current() const { return buf.data() + pos; }
 };
 
 enum class MergeResult { kOk, kTooManyOpen, kFailed };
 
-// Refills `s`; sets *exhausted at the end of its file. A torn record means a
-// damaged run file and fails.
-bool Refill(Source& s, std::size_t record_len, bool* exhausted) {
+// Refills `s`; marks it exhausted at the end of its file. A torn record
+// means a damaged run file and fails.
+bool Refill(Source& s, std::size_t record_len) {
   long n = s.file.Read(s.buf.data(), s.buf.size());
   if (n < 0 || static_cast<std::size_t>(n) % record_len != 0) return false;
   s.pos = 0;
   s.end = static_cast<std::size_t>(n);
-  *exhausted = n == 0;
+  s.exhausted = n == 0;
   return true;
 }
 
@@ -170,66 +177,64 @@ class Sink {
 };
 
 // Merges the runs `paths` into `sink`, equal records going to the earlier
-// run. Exhausted runs are closed and deleted. On kTooManyOpen nothing has
-// been written or deleted yet.
+// run, through a tournament tree of losers (one comparison per level for
+// every record written). Exhausted runs are closed and deleted. On
+// kTooManyOpen nothing has been written or deleted yet.
 MergeResult MergeGroup(Context& c, const std::vector<std::string>& paths, Sink& sink) {
   const std::size_t len = c.p.record_len;
-  const std::size_t per_source =
-      std::max<std::size_t>(1, c.p.merge_budget / paths.size() / len) * len;
-  std::vector<Source> src(paths.size());
-  for (std::size_t i = 0; i < paths.size(); ++i) {
+  const std::size_t k = paths.size();
+  const std::size_t per_source = std::max<std::size_t>(1, c.p.merge_budget / k / len) * len;
+  std::vector<Source> src(k);
+  for (std::size_t i = 0; i < k; ++i) {
     RunFile::OpenError why;
     if (!src[i].file.OpenRead(paths[i], &why))
       return why == RunFile::OpenError::kTooManyOpen ? MergeResult::kTooManyOpen : MergeResult::kFailed;
     src[i].path = paths[i];
   }
-  // Binary min-heap of source indices; ties go to the lower index.
+  const PrefixKeyFn key = c.p.prefix_key;
+  auto load = [&](Source& s) {
+    if (s.exhausted) {
+      s.file.Close();
+      c.live.Drop(s.path);
+      std::vector<unsigned char>().swap(s.buf);
+    } else if (key) {
+      s.key = key(s.Current());
+    }
+  };
+  for (auto& s : src) {
+    s.buf.resize(per_source);
+    if (!Refill(s, len)) return MergeResult::kFailed;
+    load(s);
+  }
+  // Does source a's record go out before source b's?
   auto before = [&](std::size_t a, std::size_t b) {
-    int r = c.p.compare(src[a].Current(), src[b].Current());
+    const Source &x = src[a], &y = src[b];
+    if (x.exhausted || y.exhausted) return !x.exhausted || (y.exhausted && a < b);
+    if (key && x.key != y.key) return x.key < y.key;
+    int r = c.p.compare(x.Current(), y.Current());
     return r < 0 || (r == 0 && a < b);
   };
-  std::vector<std::size_t> heap;
-  heap.reserve(src.size());
-  auto sift_down = [&](std::size_t i) {
-    const std::size_t n = heap.size();
-    for (;;) {
-      std::size_t l = 2 * i + 1, best = i;
-      if (l < n && before(heap[l], heap[best])) best = l;
-      if (l + 1 < n && before(heap[l + 1], heap[best])) best = l + 1;
-      if (best == i) return;
-      std::swap(heap[i], heap[best]);
-      i = best;
-    }
-  };
-  for (std::size_t i = 0; i < src.size(); ++i) {
-    src[i].buf.resize(per_source);
-    bool exhausted = false;
-    if (!Refill(src[i], len, &exhausted)) return MergeResult::kFailed;
-    if (exhausted) {
-      src[i].file.Close();
-      c.live.Drop(src[i].path);
-    } else {
-      heap.push_back(i);
-    }
+  // Node n (1 <= n < k) keeps the loser of the match below it; leaf i sits
+  // at position k + i.
+  std::vector<std::size_t> loser(k), winner(2 * k);
+  for (std::size_t i = 0; i < k; ++i) winner[k + i] = i;
+  for (std::size_t n = k - 1; n >= 1; --n) {
+    std::size_t a = winner[2 * n], b = winner[2 * n + 1];
+    bool a_first = before(a, b);
+    winner[n] = a_first ? a : b;
+    loser[n] = a_first ? b : a;
   }
-  for (std::size_t i = heap.size() / 2; i-- > 0;) sift_down(i);
+  std::size_t top = k == 1 ? 0 : winner[1];
 
-  while (!heap.empty()) {
-    Source& s = src[heap[0]];
+  while (!src[top].exhausted) {
+    Source& s = src[top];
     if (!sink.Put(s.Current(), len)) return MergeResult::kFailed;
     s.pos += len;
-    if (s.pos == s.end) {
-      bool exhausted = false;
-      if (!Refill(s, len, &exhausted)) return MergeResult::kFailed;
-      if (exhausted) {
-        s.file.Close();
-        c.live.Drop(s.path);
-        std::vector<unsigned char>().swap(s.buf);
-        heap[0] = heap.back();
-        heap.pop_back();
-      }
+    if (s.pos == s.end && !Refill(s, len)) return MergeResult::kFailed;
+    load(s);
+    for (std::size_t n = (k + top) / 2; n >= 1; n /= 2) {
+      if (before(loser[n], top)) std::swap(loser[n], top);
     }
-    if (!heap.empty()) sift_down(0);
   }
   return sink.Flush() ? MergeResult::kOk : MergeResult::kFailed;
 }

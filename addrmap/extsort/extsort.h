@@ -32,6 +32,9 @@ namespace extsort {
 
 // Returns <0, 0 or >0 as a sorts before, with or after b.
 using CompareFn = int (*)(const unsigned char* a, const unsigned char* b);
+// Optional shortcut for CompareFn: a number whose order agrees with it, i.e.
+// key(a) < key(b) implies compare(a, b) < 0 (equal keys say nothing).
+using PrefixKeyFn = std::uint64_t (*)(const unsigned char* record);
 
 inline constexpr std::size_t kWorkBufferSize = 65520;  // bytes, halved while > 8192 on allocation failure
 inline constexpr std::size_t kMinWorkBuffer = 8192;
@@ -42,6 +45,7 @@ struct SortParams {
   long header_len = 0;
   std::size_t record_len = 0;
   CompareFn compare = nullptr;
+  PrefixKeyFn prefix_key = nullptr;
   // Directory for run files; nullptr means DefaultTempDir().
   const char* temp_dir = nullptr;
   // Where the "Failed creating subfile" line goes; nullptr means stdout.

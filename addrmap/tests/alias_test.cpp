@@ -37,6 +37,25 @@ TEST(CompareAliases, FoldsLowerCaseAndComparesUnsignedBytes) {
   }
 }
 
+TEST(AliasPrefixKey, OrderAgreesWithCompareAliases) {
+  const char* samples[] = {"", "a", "A", "ab", "abc", "abcdefgh", "ABCDEFGH", "abcdefghi", "abcdefgz",
+                           "abc\xff", "abc_", "abcZ", "[", "z", "Z", "_", "\x80", "abcdefg", "abcdefgh_"};
+  for (const char* a : samples) {
+    for (const char* b : samples) {
+      std::string x = Field(a), y = Field(b);
+      x += "tail bytes after the field";  // the key must not read past a terminator
+      auto ka = addrmap::AliasPrefixKey(reinterpret_cast<const unsigned char*>(x.data()));
+      auto kb = addrmap::AliasPrefixKey(reinterpret_cast<const unsigned char*>(y.data()));
+      int want = Compare(a, b);
+      if (ka != kb) {
+        EXPECT_EQ(want, ka < kb ? -1 : 1) << a << " vs " << b;
+      } else {
+        EXPECT_TRUE(want == 0 || (std::strlen(a) >= 8 && std::strlen(b) >= 8)) << a << " vs " << b;
+      }
+    }
+  }
+}
+
 TEST(ClassifyLine, SplitsTrimsAndRejects) {
   struct Case { std::string line; LineKind kind; const char* alias; const char* target; } cases[] = {
       {"postmaster == admin", LineKind::kAlias, "postmaster", "admin"},

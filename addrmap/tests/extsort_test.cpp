@@ -129,6 +129,7 @@ TEST(SortRecords, EqualsStableSortAndLeavesNoRunFiles) {
     p.header_len = addrmap::kHeaderLen;
     p.record_len = addrmap::kRecordLen;
     p.compare = addrmap::CompareAliases;
+    if (c.records % 2 == 0) p.prefix_key = addrmap::AliasPrefixKey;
     const std::string tdir = (tmp.path() / "runs").string();
     std::filesystem::create_directory(tdir);
     p.temp_dir = tdir.c_str();
