@@ -85,7 +85,7 @@ bool RunFile::Exists(const std::string& path) {
 
 void RunFile::Remove(const std::string& path) { DeleteFileA(path.c_str()); }
 
-std::size_t RunFile::MaxOpen() { return 4096; }
+std::size_t RunFile::MaxOpen() { return 16384; }
 
 #else
 
@@ -169,7 +169,7 @@ std::size_t RunFile::MaxOpen() {
   // merge's own output file.
   const rlim_t reserve = 16;
   if (rl.rlim_cur <= reserve + 2) return 2;
-  return static_cast<std::size_t>(std::min<rlim_t>(rl.rlim_cur - reserve, 4096));
+  return static_cast<std::size_t>(std::min<rlim_t>(rl.rlim_cur - reserve, 16384));
 }
 
 #endif
