@@ -65,3 +65,23 @@ function(ostrel_add_gtest name)
     DISCOVERY_TIMEOUT 120
     PROPERTIES TIMEOUT 300)
 endfunction()
+
+# Fuzz targets: built only with -DOSTREL_FUZZ=ON and clang (libFuzzer with
+# AddressSanitizer and UndefinedBehaviorSanitizer), natively. See tools/fuzz.
+option(OSTREL_FUZZ "Build the libFuzzer targets (clang only)" OFF)
+if(OSTREL_FUZZ)
+  set(OSTREL_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=undefined)
+  add_compile_options(${OSTREL_SANITIZE} -fno-omit-frame-pointer)
+  add_link_options(${OSTREL_SANITIZE})
+endif()
+
+function(ostrel_add_fuzzer name)
+  if(NOT OSTREL_FUZZ)
+    return()
+  endif()
+  cmake_parse_arguments(F "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${F_SOURCES})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+endfunction()

@@ -48,6 +48,7 @@ Buffer AllocateWorkBuffer(const SortParams& p, std::size_t* size) {
 
 // Stable sort of `n` records in `recs`, using `scratch` (same size) as room.
 void SortBlock(unsigned char* recs, unsigned char* scratch, std::size_t n, const SortParams& p) {
+  if (n == 0) return;
   struct Item {
     std::uint64_t key;
     std::uint32_t index;
@@ -100,6 +101,7 @@ bool CreateRunFile(Context& c, RunFile* f, std::string* path) {
 }
 
 bool SortInMemory(std::FILE* file, const SortParams& p, std::size_t count) {
+  if (count == 0) return true;
   const std::size_t bytes = count * p.record_len;
   std::vector<unsigned char> recs(bytes), scratch(bytes);
   if (std::fread(recs.data(), 1, bytes, file) != bytes) return false;
