@@ -2,13 +2,17 @@
 // in the Service Control Manager. Run under Wine by gui_test.sh; prints one
 // line per check and exits with the number of failed checks.
 //
-// corvinst.exe is taken from the folder above this program's; screenshots
-// (corvinst-dialog.bmp, corvinst-installed.bmp) are written beside it.
+// Usage: corvinst_gui_driver [INSTALLER [SCREENSHOT_FOLDER]]
+// Without arguments corvinst.exe is taken from the folder above this
+// program's and the screenshots (corvinst-dialog.bmp, corvinst-installed.bmp)
+// are written beside this program; relative names are taken from the
+// current folder.
 // Services are named "corvinst-test-gui-<process id>-..." and deleted at
 // the end, whatever happened.
 #include <windows.h>
 
 #include <cstdio>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -85,6 +89,59 @@ struct Run {
   std::string expected_text;
 };
 
+// Every control of the dialog, in template order, with its place in dialog
+// units (x, y, width, height).
+struct Placed {
+  int x, y, cx, cy;
+};
+const Placed kLayout[] = {
+    {9, 10, 278, 67},    // group box
+    {20, 27, 77, 8},     // name label
+    {100, 26, 176, 12},  // 101 name edit
+    {20, 43, 256, 10},   // 102 desktop box
+    {20, 56, 256, 10},   // 103 boot box
+    {12, 85, 22, 8},     // "Notes:"
+    {12, 98, 10, 19},   {24, 98, 260, 19},   // note rows: "*" and text
+    {12, 122, 10, 19},  {24, 122, 260, 19},
+    {12, 146, 10, 19},  {24, 146, 260, 19},
+    {12, 170, 10, 19},  {24, 170, 260, 19},
+    {173, 218, 50, 14},  // OK
+    {226, 218, 50, 14},  // Cancel
+};
+
+// Compares each control's pixel rectangle with its dialog units scaled by
+// the dialog's own client size (295 x 249 units); rounding allows 2 pixels.
+void CheckLayout(HWND dialog) {
+  RECT client{};
+  GetClientRect(dialog, &client);
+  const double sx = client.right / 295.0;
+  const double sy = client.bottom / 249.0;
+  std::printf("dialog client area %ld x %ld pixels\n", client.right, client.bottom);
+  Check(sx > 1.0 && sy > 1.0, "dialog has a sensible size");
+  std::size_t index = 0;
+  bool all_placed = true;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT), ++index) {
+    if (index >= std::size(kLayout)) break;
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    const Placed& p = kLayout[index];
+    auto close_to = [](long pixels, double expected) {
+      return pixels >= expected - 2.0 && pixels <= expected + 2.0;
+    };
+    if (!close_to(r.left, p.x * sx) || !close_to(r.top, p.y * sy) ||
+        !close_to(r.right - r.left, p.cx * sx) || !close_to(r.bottom - r.top, p.cy * sy)) {
+      std::printf("control %zu at %ld,%ld size %ld x %ld\n", index, r.left, r.top,
+                  r.right - r.left, r.bottom - r.top);
+      all_placed = false;
+    }
+  }
+  CheckEq(index, std::size(kLayout), "dialog has " + std::to_string(std::size(kLayout)) +
+                                         " controls");
+  Check(all_placed, "every control sits where the layout puts it");
+}
+
 void CheckOpeningState(HWND dialog) {
   CheckText(TextOf(GetDlgItem(dialog, 101)), "Corvane32", "name edit at start");
   Check(!IsChecked(GetDlgItem(dialog, 102)), "desktop box unticked at start");
@@ -138,7 +195,10 @@ long Perform(const Paths& paths, const Run& run) {
   HWND dialog = WaitForDialog(program.id(), kDialogTitle, kWaitMs);
   Check(dialog != nullptr, "dialog \"" + kDialogTitle + "\" appears");
   if (dialog == nullptr) return -1;
-  if (run.label == "first install") CheckOpeningState(dialog);
+  if (run.label == "first install") {
+    CheckOpeningState(dialog);
+    CheckLayout(dialog);
+  }
 
   SetText(GetDlgItem(dialog, 101), run.name);
   if (run.desktop) Click(GetDlgItem(dialog, 102));
@@ -196,10 +256,10 @@ void CheckService(const Paths& paths, const std::string& name, std::uint32_t typ
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   Paths paths;
-  paths.shots = OwnFolder();
-  paths.installer = FullPath(paths.shots + "\\..\\corvinst.exe");
+  paths.shots = argc > 2 ? FullPath(argv[2]) : OwnFolder();
+  paths.installer = FullPath(argc > 1 ? std::string(argv[1]) : OwnFolder() + "\\..\\corvinst.exe");
   paths.installer_folder = paths.installer.substr(0, paths.installer.find_last_of('\\'));
   std::printf("installer: %s\n", paths.installer.c_str());
 
