@@ -59,6 +59,29 @@ std::optional<StoredService> QueryStoredService(const std::string& name) {
       stored.description = Text(info->lpDescription);
     }
   }
+
+  needed = 0;
+  if (!QueryServiceConfig2A(service.get(), SERVICE_CONFIG_FAILURE_ACTIONS, nullptr, 0, &needed) &&
+      GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+    stored.failure_actions_error = GetLastError();
+  } else if (needed != 0) {
+    std::vector<unsigned char> data(needed);
+    auto* info = reinterpret_cast<SERVICE_FAILURE_ACTIONSA*>(data.data());
+    if (QueryServiceConfig2A(service.get(), SERVICE_CONFIG_FAILURE_ACTIONS, data.data(), needed,
+                             &needed)) {
+      StoredService::Actions actions;
+      actions.reset_period_s = info->dwResetPeriod;
+      actions.has_reboot_message = info->lpRebootMsg != nullptr && *info->lpRebootMsg != '\0';
+      actions.has_command = info->lpCommand != nullptr && *info->lpCommand != '\0';
+      for (DWORD i = 0; i < info->cActions; ++i) {
+        actions.actions.emplace_back(static_cast<std::uint32_t>(info->lpsaActions[i].Type),
+                                     info->lpsaActions[i].Delay);
+      }
+      stored.failure_actions = std::move(actions);
+    } else {
+      stored.failure_actions_error = GetLastError();
+    }
+  }
   return stored;
 }
 
