@@ -18,7 +18,7 @@ InstallResult CreateWithManager(const InstallChoice& choice, std::string_view mo
     notifier.Show(kCreateFailedText, kErrorCaption);
     return InstallResult::kCommandLineTooLong;
   }
-  if (!manager.CreateService(ServiceSpecFor(choice, std::move(*command_line)))) {
+  if (!manager.CreateService(ServicePropertiesFor(choice, std::move(*command_line)))) {
     notifier.Show(kCreateFailedText, kErrorCaption);
     return InstallResult::kCreateFailed;
   }

@@ -5,7 +5,7 @@
 //      kNoManagerText / kErrorCaption and stops;
 //   2. builds the service's command line from the installer's own file name
 //      and argument text (see command_line.h);
-//   3. creates the service (see service_spec.h); on failure, or when the
+//   3. creates the service (see service_properties.h); on failure, or when the
 //      command line would be longer than kMaxCommandLine, shows
 //      kCreateFailedText / kErrorCaption (nothing is created then);
 //   4. on success sets the description and failure actions (their results
@@ -18,7 +18,7 @@
 #include <string_view>
 
 #include "core/service_manager.h"
-#include "core/service_spec.h"
+#include "core/service_properties.h"
 
 namespace corvinst {
 

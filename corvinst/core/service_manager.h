@@ -13,7 +13,7 @@
 
 #include <string_view>
 
-#include "core/service_spec.h"
+#include "core/service_properties.h"
 
 namespace corvinst {
 
@@ -25,9 +25,9 @@ class ServiceManager {
   // access. False when that is refused (typically: no administrator rights).
   virtual bool Open() = 0;
 
-  // Creates the service described by `spec` and keeps its handle. False
+  // Creates the service described by `properties` and keeps its handle. False
   // when it cannot be created (name taken or invalid, no rights).
-  virtual bool CreateService(const ServiceSpec& spec) = 0;
+  virtual bool CreateService(const ServiceProperties& properties) = 0;
 
   // Sets the created service's description.
   virtual bool SetDescription(std::string_view description) = 0;

@@ -17,7 +17,7 @@ namespace corvinst_test {
 class FakeServiceManager : public corvinst::ServiceManager {
  public:
   struct Installed {
-    corvinst::ServiceSpec spec;
+    corvinst::ServiceProperties properties;
     std::optional<std::string> description;
     std::optional<corvinst::FailureActions> failure_actions;
   };
@@ -37,11 +37,11 @@ class FakeServiceManager : public corvinst::ServiceManager {
     calls.push_back("Open");
     return !refuse_open;
   }
-  bool CreateService(const corvinst::ServiceSpec& spec) override {
+  bool CreateService(const corvinst::ServiceProperties& properties) override {
     calls.push_back("CreateService");
-    if (refuse_create || services.count(spec.name) != 0) return false;
-    services[spec.name] = Installed{spec, std::nullopt, std::nullopt};
-    current_ = spec.name;
+    if (refuse_create || services.count(properties.name) != 0) return false;
+    services[properties.name] = Installed{properties, std::nullopt, std::nullopt};
+    current_ = properties.name;
     return true;
   }
   bool SetDescription(std::string_view description) override {

@@ -35,12 +35,12 @@ TEST(InstallSucceeds, CreatesTheServiceWithDescriptionAndRestartPolicy) {
   EXPECT_EQ(result, InstallResult::kInstalled);
   ASSERT_EQ(manager.services.count("Corvane32"), 1u);
   const auto& service = manager.services.at("Corvane32");
-  EXPECT_EQ(service.spec.display_name, "Corvane32");
-  EXPECT_EQ(service.spec.desired_access, 0xF01FFu);
-  EXPECT_EQ(service.spec.service_type, 0x110u);
-  EXPECT_EQ(service.spec.start_type, 2u);
-  EXPECT_EQ(service.spec.error_control, 1u);
-  EXPECT_EQ(service.spec.binary_path, R"(C:\Corvane\corvane.exe -sw -x test)");
+  EXPECT_EQ(service.properties.display_name, "Corvane32");
+  EXPECT_EQ(service.properties.desired_access, 0xF01FFu);
+  EXPECT_EQ(service.properties.service_type, 0x110u);
+  EXPECT_EQ(service.properties.start_type, 2u);
+  EXPECT_EQ(service.properties.error_control, 1u);
+  EXPECT_EQ(service.properties.binary_path, R"(C:\Corvane\corvane.exe -sw -x test)");
   EXPECT_EQ(service.description, "Corvane Mail Transport System core process");
   ASSERT_TRUE(service.failure_actions.has_value());
   EXPECT_EQ(service.failure_actions->reset_period_s, 6000u);
@@ -56,10 +56,10 @@ TEST(InstallSucceeds, UsesThePlainSwitchAndDemandStartByDefault) {
   FakeServiceManager manager;
   RecordingNotifier notifier;
   ASSERT_EQ(Install(InstallChoice{}, kModule, "", manager, notifier), InstallResult::kInstalled);
-  const auto& spec = manager.services.at("Corvane32").spec;
-  EXPECT_EQ(spec.binary_path, R"(C:\Corvane\corvane.exe -s)");
-  EXPECT_EQ(spec.service_type, 0x10u);
-  EXPECT_EQ(spec.start_type, 3u);
+  const auto& properties = manager.services.at("Corvane32").properties;
+  EXPECT_EQ(properties.binary_path, R"(C:\Corvane\corvane.exe -s)");
+  EXPECT_EQ(properties.service_type, 0x10u);
+  EXPECT_EQ(properties.start_type, 3u);
 }
 
 TEST(InstallSucceeds, ClosesTheServiceAndTheManagerInOrder) {
@@ -132,8 +132,8 @@ TEST(InstallFailsToo, WhenTheNameIsTakenTheSecondTime) {
                                    "Failed while creating service.",
                                    "Corvane/32 Service Installer Error"}));
   // The first service is left as it was.
-  EXPECT_EQ(manager.services.at("Mail").spec.service_type, 0x110u);
-  EXPECT_EQ(manager.services.at("Mail").spec.start_type, 3u);
+  EXPECT_EQ(manager.services.at("Mail").properties.service_type, 0x110u);
+  EXPECT_EQ(manager.services.at("Mail").properties.start_type, 3u);
 }
 
 TEST(InstallLimit, Accepts255CharacterCommandLine) {
@@ -141,7 +141,7 @@ TEST(InstallLimit, Accepts255CharacterCommandLine) {
   RecordingNotifier notifier;
   EXPECT_EQ(Install(InstallChoice{}, kModule, std::string(229, 'a'), manager, notifier),
             InstallResult::kInstalled);
-  EXPECT_EQ(manager.services.at("Corvane32").spec.binary_path.size(), 255u);
+  EXPECT_EQ(manager.services.at("Corvane32").properties.binary_path.size(), 255u);
 }
 
 }  // namespace

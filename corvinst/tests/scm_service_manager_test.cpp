@@ -18,16 +18,16 @@ class ScmServiceManagerTest : public testing::Test {
  protected:
   void TearDown() override { DeleteStoredService(name_); }
 
-  ServiceSpec Spec(std::uint32_t type, std::uint32_t start, std::string path) const {
-    ServiceSpec spec;
-    spec.name = name_;
-    spec.display_name = name_;
-    spec.desired_access = kServiceAllAccess;
-    spec.service_type = type;
-    spec.start_type = start;
-    spec.error_control = kServiceErrorNormal;
-    spec.binary_path = std::move(path);
-    return spec;
+  ServiceProperties Properties(std::uint32_t type, std::uint32_t start, std::string path) const {
+    ServiceProperties properties;
+    properties.name = name_;
+    properties.display_name = name_;
+    properties.desired_access = kServiceAllAccess;
+    properties.service_type = type;
+    properties.start_type = start;
+    properties.error_control = kServiceErrorNormal;
+    properties.binary_path = std::move(path);
+    return properties;
   }
 
   const std::string name_ =
@@ -35,10 +35,10 @@ class ScmServiceManagerTest : public testing::Test {
       testing::UnitTest::GetInstance()->current_test_info()->name();
 };
 
-TEST_F(ScmServiceManagerTest, CreatesTheServiceAsSpecified) {
+TEST_F(ScmServiceManagerTest, CreatesTheServiceAsDescribed) {
   ScmServiceManager manager;
   ASSERT_TRUE(manager.Open());
-  ASSERT_TRUE(manager.CreateService(Spec(0x110, 2, R"(C:\Mail Server\corvane.exe -sw -x)")));
+  ASSERT_TRUE(manager.CreateService(Properties(0x110, 2, R"(C:\Mail Server\corvane.exe -sw -x)")));
   manager.CloseService();
   manager.Close();
 
@@ -58,7 +58,7 @@ TEST_F(ScmServiceManagerTest, CreatesTheServiceAsSpecified) {
 TEST_F(ScmServiceManagerTest, StoresTheDescription) {
   ScmServiceManager manager;
   ASSERT_TRUE(manager.Open());
-  ASSERT_TRUE(manager.CreateService(Spec(0x10, 3, R"(C:\M\corvane.exe -s)")));
+  ASSERT_TRUE(manager.CreateService(Properties(0x10, 3, R"(C:\M\corvane.exe -s)")));
   EXPECT_TRUE(manager.SetDescription(kServiceDescription));
   // The failure actions are accepted; reading them back is not possible
   // on every Service Control Manager, so only the call's result is checked.
@@ -75,12 +75,12 @@ TEST_F(ScmServiceManagerTest, StoresTheDescription) {
 TEST_F(ScmServiceManagerTest, RefusesASecondServiceOfTheSameName) {
   ScmServiceManager first;
   ASSERT_TRUE(first.Open());
-  ASSERT_TRUE(first.CreateService(Spec(0x110, 3, R"(C:\M\corvane.exe -sw)")));
+  ASSERT_TRUE(first.CreateService(Properties(0x110, 3, R"(C:\M\corvane.exe -sw)")));
   first.CloseService();
 
   ScmServiceManager second;
   ASSERT_TRUE(second.Open());
-  EXPECT_FALSE(second.CreateService(Spec(0x10, 2, R"(C:\M\corvane.exe -s)")));
+  EXPECT_FALSE(second.CreateService(Properties(0x10, 2, R"(C:\M\corvane.exe -s)")));
   EXPECT_FALSE(second.SetDescription("other"));
 
   const auto stored = QueryStoredService(name_);
@@ -91,7 +91,7 @@ TEST_F(ScmServiceManagerTest, RefusesASecondServiceOfTheSameName) {
 
 TEST_F(ScmServiceManagerTest, CreatesNothingWithoutAnOpenManager) {
   ScmServiceManager manager;
-  EXPECT_FALSE(manager.CreateService(Spec(0x10, 3, R"(C:\M\corvane.exe -s)")));
+  EXPECT_FALSE(manager.CreateService(Properties(0x10, 3, R"(C:\M\corvane.exe -s)")));
   EXPECT_FALSE(QueryStoredService(name_).has_value());
 }
 

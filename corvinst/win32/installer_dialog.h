@@ -12,7 +12,7 @@
 
 #include <cstddef>
 
-#include "core/service_spec.h"
+#include "core/service_properties.h"
 
 namespace corvinst {
 

@@ -12,7 +12,7 @@
 
 #include "core/command_line.h"
 #include "core/installer.h"
-#include "core/service_spec.h"
+#include "core/service_properties.h"
 #include "win32/installer_dialog.h"
 #include "win32/message_box_notifier.h"
 #include "win32/module_path.h"

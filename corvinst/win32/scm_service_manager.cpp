@@ -17,11 +17,11 @@ bool ScmServiceManager::Open() {
   return manager_ != nullptr;
 }
 
-bool ScmServiceManager::CreateService(const ServiceSpec& spec) {
+bool ScmServiceManager::CreateService(const ServiceProperties& properties) {
   if (manager_ == nullptr || service_ != nullptr) return false;
-  service_ = CreateServiceA(manager_, spec.name.c_str(), spec.display_name.c_str(),
-                            spec.desired_access, spec.service_type, spec.start_type,
-                            spec.error_control, spec.binary_path.c_str(),
+  const ServiceProperties& p = properties;
+  service_ = CreateServiceA(manager_, p.name.c_str(), p.display_name.c_str(), p.desired_access,
+                            p.service_type, p.start_type, p.error_control, p.binary_path.c_str(),
                             nullptr,   // load-order group
                             nullptr,   // tag
                             nullptr,   // dependencies

@@ -2,7 +2,7 @@
 // (OpenSCManagerA, CreateServiceA, ChangeServiceConfig2A, CloseServiceHandle).
 //
 // Open connects to the local machine's active database with
-// SC_MANAGER_ALL_ACCESS. CreateService passes the spec unchanged, with no
+// SC_MANAGER_ALL_ACCESS. CreateService passes the properties unchanged, with no
 // load-order group, tag, dependencies, account or password. The description
 // and failure actions go through ChangeServiceConfig2A (levels 1 and 2);
 // failure actions carry no reboot message and no command. Any handle still
@@ -23,7 +23,7 @@ class ScmServiceManager final : public ServiceManager {
   ScmServiceManager& operator=(const ScmServiceManager&) = delete;
 
   bool Open() override;
-  bool CreateService(const ServiceSpec& spec) override;
+  bool CreateService(const ServiceProperties& properties) override;
   bool SetDescription(std::string_view description) override;
   bool SetFailureActions(const FailureActions& actions) override;
   void CloseService() override;

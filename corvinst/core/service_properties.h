@@ -1,8 +1,8 @@
 // The properties of the mail server's service, chosen from the two options
 // of the installer dialog.
 //
-// ServiceSpecFor(choice, command_line) fills a ServiceSpec: name and display
-// name from the dialog, all access, an own-process service (interactive with
+// ServicePropertiesFor(choice, command_line) fills a ServiceProperties: name
+// and display name from the dialog, all access, an own-process service (interactive with
 // the desktop when asked), automatic or on-demand start, normal error
 // control, the given command line, and no group, tag, dependencies, account
 // or password (so the service runs as LocalSystem).
@@ -43,7 +43,7 @@ struct InstallChoice {
   bool auto_start = false;  // start when Windows boots
 };
 
-struct ServiceSpec {
+struct ServiceProperties {
   std::string name;
   std::string display_name;
   std::uint32_t desired_access = 0;
@@ -72,6 +72,6 @@ inline constexpr FailureActions kFailureActions{
     6000,
     {{{kScActionRestart, 60000}, {kScActionRestart, 60000}, {kScActionRestart, 60000}}}};
 
-ServiceSpec ServiceSpecFor(const InstallChoice& choice, std::string command_line);
+ServiceProperties ServicePropertiesFor(const InstallChoice& choice, std::string command_line);
 
 }  // namespace corvinst
