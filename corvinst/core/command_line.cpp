@@ -19,6 +19,7 @@ std::string InstallerDirectory(std::string_view module_path) {
 std::optional<std::string> BuildServiceCommandLine(std::string_view module_path,
                                                    bool desktop,
                                                    std::string_view arguments) {
+  if (module_path.empty()) return std::nullopt;
   std::string line = InstallerDirectory(module_path);
   if (!line.empty()) {
     const char last = line.back();

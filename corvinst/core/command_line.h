@@ -16,7 +16,9 @@
 // Limits: the result holds at most kMaxCommandLine (255) characters, the
 // size of the buffer the service's command line has always been built in.
 // A longer command line is refused (std::nullopt) rather than cut, since a
-// cut path or switch would register a service that cannot start.
+// cut path or switch would register a service that cannot start. An empty
+// module path (the installer's own name could not be read) is refused too:
+// it would leave a bare "corvane.exe" looked up wherever the service starts.
 //
 // ArgumentText(process_command_line) returns the installer's own argument
 // text: the whole command line after the program name and the blanks that
@@ -40,8 +42,8 @@ inline constexpr std::string_view kDesktopServiceSwitch = " -sw";
 // The directory part of `module_path` after slashes were made backslashes.
 std::string InstallerDirectory(std::string_view module_path);
 
-// The service's command line, or std::nullopt when it would exceed
-// kMaxCommandLine characters.
+// The service's command line, or std::nullopt when `module_path` is empty
+// or the line would exceed kMaxCommandLine characters.
 std::optional<std::string> BuildServiceCommandLine(std::string_view module_path,
                                                    bool desktop,
                                                    std::string_view arguments);

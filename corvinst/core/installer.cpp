@@ -16,7 +16,7 @@ InstallResult CreateWithManager(const InstallChoice& choice, std::string_view mo
       BuildServiceCommandLine(module_path, choice.desktop, arguments);
   if (!command_line) {
     notifier.Show(kCreateFailedText, kErrorCaption);
-    return InstallResult::kCommandLineTooLong;
+    return InstallResult::kNoCommandLine;
   }
   if (!manager.CreateService(ServicePropertiesFor(choice, std::move(*command_line)))) {
     notifier.Show(kCreateFailedText, kErrorCaption);

@@ -5,9 +5,9 @@
 //      kNoManagerText / kErrorCaption and stops;
 //   2. builds the service's command line from the installer's own file name
 //      and argument text (see command_line.h);
-//   3. creates the service (see service_properties.h); on failure, or when the
-//      command line would be longer than kMaxCommandLine, shows
-//      kCreateFailedText / kErrorCaption (nothing is created then);
+//   3. creates the service (see service_properties.h); on failure, or when no
+//      command line can be built (longer than kMaxCommandLine, or no module
+//      path), shows kCreateFailedText / kErrorCaption (nothing is created);
 //   4. on success sets the description and failure actions (their results
 //      are not reported: the service stays created), closes the service and
 //      shows kInstalledText / kInstalledCaption;
@@ -36,7 +36,7 @@ class Notifier {
   virtual void Show(std::string_view text, std::string_view caption) = 0;
 };
 
-enum class InstallResult { kInstalled, kNoManager, kCommandLineTooLong, kCreateFailed };
+enum class InstallResult { kInstalled, kNoManager, kNoCommandLine, kCreateFailed };
 
 InstallResult Install(const InstallChoice& choice, std::string_view module_path,
                       std::string_view arguments, ServiceManager& manager,

@@ -84,6 +84,11 @@ TEST(ServiceCommandLineLimit, RefusesALongDirectoryInsteadOfCuttingIt) {
   EXPECT_FALSE(BuildServiceCommandLine(dir + "\\corvinst.exe", false, "").has_value());
 }
 
+TEST(ServiceCommandLineLimit, RefusesAnEmptyModulePath) {
+  EXPECT_FALSE(BuildServiceCommandLine("", false, "").has_value());
+  EXPECT_FALSE(BuildServiceCommandLine("", true, "-x test").has_value());
+}
+
 TEST(InstallerDirectoryTest, CutsAtTheLastBackslashAfterTurningSlashes) {
   EXPECT_EQ(InstallerDirectory("C:/a/b/corvinst.exe"), R"(C:\a\b)");
   EXPECT_EQ(InstallerDirectory(R"(C:\a\b\)"), R"(C:\a\b)");

@@ -116,7 +116,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"CreateRefused", false, true, 0, InstallResult::kCreateFailed,
                     {"Open", "CreateService", "Close"}, "Failed while creating service."},
         // C:\Corvane\corvane.exe -s + blank = 26 characters; 230 more make 256.
-        FailureCase{"CommandLineTooLong", false, false, 230, InstallResult::kCommandLineTooLong,
+        FailureCase{"CommandLineTooLong", false, false, 230, InstallResult::kNoCommandLine,
                     {"Open", "Close"}, "Failed while creating service."}),
     [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.what); });
 
@@ -134,6 +134,16 @@ TEST(InstallFailsToo, WhenTheNameIsTakenTheSecondTime) {
   // The first service is left as it was.
   EXPECT_EQ(manager.services.at("Mail").properties.service_type, 0x110u);
   EXPECT_EQ(manager.services.at("Mail").properties.start_type, 3u);
+}
+
+TEST(InstallFailsToo, WhenTheInstallersOwnPathIsUnknown) {
+  FakeServiceManager manager;
+  RecordingNotifier notifier;
+  EXPECT_EQ(Install(InstallChoice{}, "", "", manager, notifier), InstallResult::kNoCommandLine);
+  EXPECT_TRUE(manager.services.empty());
+  EXPECT_EQ(manager.calls, (Calls{"Open", "Close"}));
+  EXPECT_EQ(notifier.shown,
+            (Shown{{"Failed while creating service.", "Corvane/32 Service Installer Error"}}));
 }
 
 TEST(InstallLimit, Accepts255CharacterCommandLine) {
