@@ -27,7 +27,7 @@ std::uint32_t Launch::RunProcess(const std::string& command_line, int show, bool
   std::uint32_t code = 0;
   try {
     std::uint32_t new_pid = 0;
-    if (p_.CreateProcess(command_line, show, &h, &new_pid)) {
+    if (p_.NewProcess(command_line, show, &h, &new_pid)) {
       if (wait) {
         while (p_.Wait(h, 0xFFFFFFFFu) == ILauncher::WaitResult::kTimeout) {
         }
@@ -58,7 +58,7 @@ long long Launch::ExecuteFile(const std::string& verb, const std::string& file, 
   ProcHandle h = 0;
   long long result = -1;
   try {
-    ILauncher::ShellResult r = p_.ShellExecute(verb, file, params, dir, show);
+    ILauncher::ShellResult r = p_.ShellRun(verb, file, params, dir, show);
     h = r.process;
     if (r.ok) {
       if (wait) {
@@ -84,7 +84,7 @@ long long Launch::RunAsAdmin(const std::string& file, const std::string& params,
   try {
     std::string verb = "runas";
     if (p_.WindowsMajor() <= 5 && p_.IsAdmin()) verb.clear();
-    ILauncher::ShellResult r = p_.ShellExecute(verb, file, params, "", show);
+    ILauncher::ShellResult r = p_.ShellRun(verb, file, params, "", show);
     h = r.process;
     if (!r.ok) {
       result = r.error;

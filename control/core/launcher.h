@@ -3,11 +3,11 @@
 // Process handles are opaque numbers; 0 means none. Every operation answers
 // with a value; none throws on a platform failure (a fake may throw to test
 // the helpers' error paths). Strings are UTF-8.
-//   CreateProcess(cmd, show, &h, &pid)  new console, normal priority, no
+//   NewProcess(cmd, show, &h, &pid)  new console, normal priority, no
 //                      inherited handles, show-window value and busy cursor;
 //                      false when the process could not be created.
 //   ShellOpen(file, params, dir, show)  the shell's "open"; its return value.
-//   ShellExecute(verb, file, params, dir, show)  ShellExecuteEx asking for a
+//   ShellRun(verb, file, params, dir, show)  ShellExecuteEx asking for a
 //                      process handle (verb empty: the default action; dir
 //                      empty: the current directory); ok false with the last
 //                      error code on failure; process may be 0 even when ok.
@@ -37,11 +37,11 @@ class ILauncher {
   };
 
   virtual ~ILauncher() = default;
-  virtual bool CreateProcess(const std::string& command_line, int show, ProcHandle* process,
+  virtual bool NewProcess(const std::string& command_line, int show, ProcHandle* process,
                              std::uint32_t* pid) = 0;
   virtual int ShellOpen(const std::string& file, const std::string& params, const std::string& dir,
                         int show) = 0;
-  virtual ShellResult ShellExecute(const std::string& verb, const std::string& file, const std::string& params,
+  virtual ShellResult ShellRun(const std::string& verb, const std::string& file, const std::string& params,
                                    const std::string& dir, int show) = 0;
   virtual WaitResult Wait(ProcHandle process, std::uint32_t ms) = 0;
   virtual bool ExitCode(ProcHandle process, std::uint32_t* code) = 0;

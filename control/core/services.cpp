@@ -7,7 +7,7 @@ using SM = IServiceManager;
 int ServiceQueries::GetServiceStatus(const std::string& name) {
   ScHandle m = scm_.OpenManager(SM::ManagerAccess::kConnect);
   if (!m) return 0;
-  ScHandle s = scm_.OpenService(m, name, SM::ServiceAccess::kQueryStatus);
+  ScHandle s = scm_.OpenNamedService(m, name, SM::ServiceAccess::kQueryStatus);
   if (!s) {
     scm_.Close(m);
     return 1;
@@ -25,7 +25,7 @@ int ServiceQueries::GetServiceStatus(const std::string& name) {
 std::string ServiceQueries::GetServiceConfigPath(const std::string& name) {
   ScHandle m = scm_.OpenManager(SM::ManagerAccess::kRead);
   if (!m) return "ERROR: Not Able To Open Service Manager";
-  ScHandle s = scm_.OpenService(m, name, SM::ServiceAccess::kQueryConfig);
+  ScHandle s = scm_.OpenNamedService(m, name, SM::ServiceAccess::kQueryConfig);
   if (!s) {
     scm_.Close(m);
     return "ERROR: Service Not Found";
@@ -44,7 +44,7 @@ std::string ServiceQueries::GetServicePathForPID(std::uint32_t pid) {
   std::vector<std::string> names;
   if (scm_.EnumActiveWin32(m, &names)) {
     for (const std::string& name : names) {
-      ScHandle s = scm_.OpenService(m, name, SM::ServiceAccess::kQueryStatus);
+      ScHandle s = scm_.OpenNamedService(m, name, SM::ServiceAccess::kQueryStatus);
       if (!s) {
         answer = "Unable to open service: " + name;
         continue;

@@ -43,7 +43,7 @@ class IServiceManager {
 
   virtual ~IServiceManager() = default;
   virtual ScHandle OpenManager(ManagerAccess access) = 0;
-  virtual ScHandle OpenService(ScHandle manager, const std::string& name, ServiceAccess access) = 0;
+  virtual ScHandle OpenNamedService(ScHandle manager, const std::string& name, ServiceAccess access) = 0;
   virtual bool QueryState(ScHandle service, State* state) = 0;
   virtual bool QueryBinaryPath(ScHandle service, std::string* path) = 0;
   virtual bool EnumActiveWin32(ScHandle manager, std::vector<std::string>* names) = 0;

@@ -47,7 +47,7 @@ class FakeLauncher : public control::ILauncher {
   // Scripted behaviour.
   bool create_ok = true;
   std::uint32_t created_pid = 4242;
-  std::deque<ShellResult> shell_results;  // consumed per ShellExecute; default ok with handle 77
+  std::deque<ShellResult> shell_results;  // consumed per ShellRun; default ok with handle 77
   std::deque<WaitResult> waits;           // consumed per Wait; default kEnded
   std::uint32_t exit_code = 0;
   bool exit_code_ok = true;
@@ -61,7 +61,7 @@ class FakeLauncher : public control::ILauncher {
   std::vector<Call> calls;
   std::vector<ProcHandle> closed;
 
-  bool CreateProcess(const std::string& cmd, int show, ProcHandle* process, std::uint32_t* pid) override {
+  bool NewProcess(const std::string& cmd, int show, ProcHandle* process, std::uint32_t* pid) override {
     calls.push_back({"create", "", cmd, "", "", show});
     Throw();
     if (!create_ok) return false;
@@ -74,7 +74,7 @@ class FakeLauncher : public control::ILauncher {
     Throw();
     return 42;
   }
-  ShellResult ShellExecute(const std::string& verb, const std::string& file, const std::string& params,
+  ShellResult ShellRun(const std::string& verb, const std::string& file, const std::string& params,
                            const std::string& dir, int show) override {
     calls.push_back({"execute", verb, file, params, dir, show});
     Throw();

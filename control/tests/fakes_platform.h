@@ -103,7 +103,7 @@ class FakeServiceManager : public control::IServiceManager {
     ++open_handles;
     return 1;
   }
-  ScHandle OpenService(ScHandle, const std::string& name, ServiceAccess) override {
+  ScHandle OpenNamedService(ScHandle, const std::string& name, ServiceAccess) override {
     auto it = services.find(control::LowerAscii(name));
     if (it == services.end() || !it->second.can_open) return 0;
     ++open_handles;
