@@ -3,6 +3,7 @@
 //   -k install -n NAME     creates the own-process, demand-start service NAME
 //                          whose command line is "<this exe>" -k runservice.
 //   -k uninstall -n NAME   deletes the service NAME.
+//   -k hold                sleeps for 20 seconds (a process to find and end).
 //   -k runservice          runs as the service: listens on 127.0.0.1 at the
 //                          port [ServicePorts] Apache of ostrel-control.ini in
 //                          the distribution root (two folders up) until
@@ -128,6 +129,10 @@ int main() {
     wchar_t empty[] = L"";
     SERVICE_TABLE_ENTRYW table[] = {{empty, ServiceMain}, {nullptr, nullptr}};
     return StartServiceCtrlDispatcherW(table) ? 0 : 1;
+  }
+  if (args.size() == 2 && args[0] == L"-k" && args[1] == L"hold") {
+    Sleep(20000);
+    return 0;
   }
   if (args.size() == 4 && args[0] == L"-k" && args[2] == L"-n") {
     if (args[1] == L"install") return Install(args[3]);
