@@ -22,12 +22,16 @@ const char* const kNames[29] = {
     "X-VTDFROM", "X-VTDSUBJECT", "X-PRIORITY", "IMPORTANCE", "RETURN-PATH", "RECEIVED"};
 
 // One logical header line; false for the empty line (end of header).
-bool read_header_line(ByteReader& in, std::string& line) {
+bool read_header_line(ByteReader& in, std::string& line, bool& at_end) {
   line.clear();
+  if (at_end) return false;
   bool any = false;
   for (;;) {
     int c = in.get();
-    if (c < 0 || c == kCtrlZ) return any;
+    if (c < 0 || c == kCtrlZ) {
+      at_end = true;
+      return any;
+    }
     if (c == '\r') continue;
     if (c == '\n') {
       if (!any) return false;
@@ -201,12 +205,13 @@ ClockFields local_clock() {
 
 bool parse_message(ByteReader& in, MessageSummary& s, const ClockFields& now) {
   std::string line;
-  bool more = read_header_line(in, line);
+  bool at_end = false;
+  bool more = read_header_line(in, line, at_end);
   if (!line.empty() && (static_cast<unsigned char>(line[0]) == 0x03 || istarts_with(line, "SMF-71"))) return false;
   State st;
   while (more) {
     header_line(s, st, line, now);
-    more = read_header_line(in, line);
+    more = read_header_line(in, line, at_end);
   }
   if (st.confirm && ((s.flags & 0x00000400) || !st.resent)) s.flags |= 0x00002000;
   if (!(s.flags & 0x20000000)) {

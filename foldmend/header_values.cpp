@@ -69,6 +69,12 @@ static bool decode_one(const std::string& enc, bool qp, std::string& out) {
       n = 0;
     }
   }
+  // A group cut short by padding still carries its whole bytes.
+  if (n == 2) out += static_cast<char>((acc >> 4) & 0xFF);
+  if (n == 3) {
+    out += static_cast<char>((acc >> 10) & 0xFF);
+    out += static_cast<char>((acc >> 2) & 0xFF);
+  }
   return true;
 }
 
