@@ -1,7 +1,8 @@
 #include "check.h"
 
 #include <cstdio>
-#include <unordered_set>
+#include <array>
+#include <vector>
 
 #include "fileio.h"
 #include "format.h"
@@ -33,34 +34,82 @@ static std::string result_line(int status, int dups) {
   return buf;
 }
 
+namespace {
+
+// IDs seen so far: the 14 bytes of the field up to the first NUL, in an
+// open-addressing table (no allocation per record).
+class SeenIds {
+ public:
+  // True when the ID was not seen before.
+  bool insert(const unsigned char* field) {
+    Key k{};
+    for (std::size_t i = 0; i < kIdField && field[i]; ++i) k[i] = field[i];
+    if ((count_ + 1) * 2 > slots_.size()) grow();
+    std::size_t mask = slots_.size() - 1;
+    for (std::size_t h = hash(k) & mask;; h = (h + 1) & mask) {
+      if (!used_[h]) {
+        used_[h] = 1;
+        slots_[h] = k;
+        ++count_;
+        return true;
+      }
+      if (slots_[h] == k) return false;
+    }
+  }
+
+ private:
+  using Key = std::array<unsigned char, kIdField>;
+  static std::size_t hash(const Key& k) {
+    std::uint64_t h = 1469598103934665603ull;
+    for (unsigned char c : k) h = (h ^ c) * 1099511628211ull;
+    return static_cast<std::size_t>(h ^ (h >> 29));
+  }
+  void grow() {
+    std::vector<Key> old = std::move(slots_);
+    std::vector<unsigned char> old_used = std::move(used_);
+    slots_.assign(old.empty() ? 1024 : old.size() * 2, Key{});
+    used_.assign(slots_.size(), 0);
+    std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = 0; i < old.size(); ++i) {
+      if (!old_used[i]) continue;
+      std::size_t h = hash(old[i]) & mask;
+      while (used_[h]) h = (h + 1) & mask;
+      used_[h] = 1;
+      slots_[h] = old[i];
+    }
+  }
+  std::vector<Key> slots_;
+  std::vector<unsigned char> used_;
+  std::size_t count_ = 0;
+};
+
+}  // namespace
+
 static int scan(Context& ctx, File& master, File& index, int& dups) {
   std::uint64_t mlen = master.size();
   std::uint64_t ilen = index.size();
   if (ilen % kRecordSize != 0) return 3;
   std::uint64_t n = ilen / kRecordSize;
-  std::unordered_set<std::string> seen;
+  SeenIds seen;
   ByteReader in(index);
+  ByteReader mread(master);  // messages mostly lie in index order: one buffer serves many
   for (std::uint64_t i = 0; i < n; ++i) {
     Record r;
-    for (auto& byte : r.b) {
-      int c = in.get();
-      if (c < 0) return 4;
-      byte = static_cast<unsigned char>(c);
-    }
+    if (in.read(r.b.data(), kRecordSize) != kRecordSize) return 4;
     if (r.sequence() != (i & 0xFFFF) || i > 0xFFFF) return 5;
     std::uint32_t off = r.offset();
     if (off < kHeaderSize || off > mlen) return 6;
     if (i > 0) {
-      if (!master.seek(off - 1)) return 7;
-      unsigned char c;
-      if (master.read(&c, 1) == 1 && c != kCtrlZ) {
+      if (!mread.seek(off - 1)) return 7;
+      int c = mread.get();
+      if (c >= 0 && c != kCtrlZ) {
         ctx.out.emit(0, "Message %d: expected Ctrl+Z at offset %lld.\r\n", static_cast<int>(i - 1),
                      static_cast<long long>(off) - 1);
         return 8;
       }
     }
-    std::string id = r.id();
-    if (!seen.insert(id).second) {
+    if (!seen.insert(&r.b[10])) {
+      std::string id = r.id();
       if (dups == 0) ctx.out.emit(0, "\r\n");
       ctx.out.emit(0, "Warning: message %d has non-unique ID part (%s)\r\n", r.sequence(), id.c_str());
       ++dups;

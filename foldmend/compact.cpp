@@ -45,13 +45,7 @@ bool copy_messages(File& index, File& master, File& w1, File& w2) {
   unsigned char buf[kCopyBlock];
   for (;;) {
     Record r;
-    std::size_t got = 0;
-    for (; got < kRecordSize; ++got) {
-      int c = in.get();
-      if (c < 0) break;
-      r.b[got] = static_cast<unsigned char>(c);
-    }
-    if (got < kRecordSize) return true;  // a trailing partial record is ignored
+    if (in.read(r.b.data(), kRecordSize) < kRecordSize) return true;  // a trailing partial record is ignored
     if (r.flags() & kFlagDeleted) continue;
     if (!master.seek(r.offset())) return false;
     r.set_offset(static_cast<std::uint32_t>(out_len));
@@ -151,7 +145,6 @@ int compact_folder(Context& ctx, const std::string& path) {
   master.close();
   w1.close();
   w2.close();
-  ctx.wait_ms(500);
 
   std::string aside_i = aside_name(iname), aside_m = aside_name(mname);
   // Left over from a compaction stopped after its new files were in place.

@@ -1,5 +1,6 @@
 #include "fileio.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -93,6 +94,19 @@ bool ByteReader::seek(std::uint64_t p) {
   base_ = p;
   pos_ = len_ = 0;
   return true;
+}
+
+std::size_t ByteReader::read(void* dst, std::size_t n) {
+  auto* out = static_cast<unsigned char*>(dst);
+  std::size_t done = 0;
+  while (done < n) {
+    if (pos_ == len_ && !fill()) break;
+    std::size_t k = std::min(n - done, len_ - pos_);
+    std::memcpy(out + done, buf_ + pos_, k);
+    pos_ += k;
+    done += k;
+  }
+  return done;
 }
 
 bool ByteReader::skip_to(unsigned char c) {

@@ -58,6 +58,8 @@ class ByteReader {
     return buf_[pos_];
   }
   std::uint64_t tell() const { return base_ + pos_; }
+  // Up to n bytes; fewer only at the end of the file.
+  std::size_t read(void* dst, std::size_t n);
   bool seek(std::uint64_t p);
   // Reads up to and including the next byte equal to c, or to the end of the
   // file. Returns true when c was found.

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <new>
-#include <unordered_map>
+#include <array>
+#include <cstring>
+#include <unordered_set>
 #include <vector>
 
 #include "fileio.h"
@@ -14,10 +16,15 @@ namespace foldmend {
 
 namespace {
 
-std::string fold(const std::string& s) {
-  std::string r = s;
-  for (auto& c : r) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return r;
+// An ID folded to lower case, zero-padded to the field's width: equal keys
+// are IDs equal without regard to case.
+using Key = std::array<char, kIdField>;
+
+Key key_of(const std::string& id) {
+  Key k{};
+  for (std::size_t i = 0; i < id.size() && i < kIdField; ++i)
+    k[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(id[i])));
+  return k;
 }
 
 struct Event {
@@ -25,22 +32,31 @@ struct Event {
   int number;  // 42, 43 or 44: the line if no new ID can be made
 };
 
+struct Entry {
+  Key key;
+  std::size_t index;
+  bool operator<(const Entry& o) const {
+    int c = std::memcmp(key.data(), o.key.data(), kIdField);
+    return c != 0 ? c < 0 : index < o.index;
+  }
+};
+
 // The (j, k) pairs at which the all-pairs walk gives a new ID, and to whom.
 // New IDs are unique when made, so they never start another pair: each group
 // of equal IDs is settled by its own members alone.
-std::vector<Event> plan(const std::vector<Record>& recs) {
-  std::unordered_map<std::string, std::vector<std::size_t>> groups;
-  for (std::size_t i = 0; i < recs.size(); ++i) groups[fold(recs[i].id())].push_back(i);
+std::vector<Event> plan(const std::vector<Record>& recs, const std::vector<Entry>& sorted) {
   std::vector<Event> events;
-  for (auto& [key, members] : groups) {
-    if (members.size() < 2) continue;
-    std::size_t m = 0;
-    while (m < members.size()) {
-      std::size_t j = members[m];
+  std::size_t g = 0;
+  while (g < sorted.size()) {
+    std::size_t e = g + 1;
+    while (e < sorted.size() && sorted[e].key == sorted[g].key) ++e;
+    std::size_t m = g;
+    while (m + 1 < e) {
+      std::size_t j = sorted[m].index;
       bool j_keeps = recs[j].flags() & kFlagKeepId;
-      std::size_t next = members.size();
-      for (std::size_t x = m + 1; x < members.size(); ++x) {
-        std::size_t k = members[x];
+      std::size_t next = e;
+      for (std::size_t x = m + 1; x < e; ++x) {
+        std::size_t k = sorted[x].index;
         bool k_keeps = recs[k].flags() & kFlagKeepId;
         if (!k_keeps) {
           events.push_back({j, k, k, 42});
@@ -54,11 +70,48 @@ std::vector<Event> plan(const std::vector<Record>& recs) {
       }
       m = next;
     }
+    g = e;
   }
   std::sort(events.begin(), events.end(),
             [](const Event& a, const Event& b) { return a.j != b.j ? a.j < b.j : a.k < b.k; });
   return events;
 }
+
+// The IDs in use: the original ones (sorted, with the number of records
+// still bearing each) and the new ones.
+class IdsInUse {
+ public:
+  explicit IdsInUse(const std::vector<Entry>& sorted) {
+    for (const auto& e : sorted) {
+      if (keys_.empty() || keys_.back() != e.key) {
+        keys_.push_back(e.key);
+        counts_.push_back(0);
+      }
+      ++counts_.back();
+    }
+  }
+  bool contains(const Key& k) const {
+    auto it = std::lower_bound(keys_.begin(), keys_.end(), k, less);
+    if (it != keys_.end() && *it == k && counts_[static_cast<std::size_t>(it - keys_.begin())] > 0) return true;
+    return added_.count(std::string(k.data(), kIdField)) > 0;
+  }
+  void replace(const Key& old_key, const Key& new_key) {
+    auto it = std::lower_bound(keys_.begin(), keys_.end(), old_key, less);
+    if (it != keys_.end() && *it == old_key) {
+      auto& c = counts_[static_cast<std::size_t>(it - keys_.begin())];
+      if (c > 0) --c;
+    } else {
+      added_.erase(std::string(old_key.data(), kIdField));
+    }
+    added_.insert(std::string(new_key.data(), kIdField));
+  }
+
+ private:
+  static bool less(const Key& a, const Key& b) { return std::memcmp(a.data(), b.data(), kIdField) < 0; }
+  std::vector<Key> keys_;
+  std::vector<std::size_t> counts_;
+  std::unordered_set<std::string> added_;
+};
 
 }  // namespace
 
@@ -85,26 +138,26 @@ int fix_ids_folder(Context& ctx, const std::string& path) {
     ctx.out.emit(0, "#040 Memory allocation error while loading folder index.\r\n");
     return -1;
   }
-  for (auto& r : recs) {
-    if (f.read(r.b.data(), kRecordSize) != kRecordSize) {
-      ctx.out.emit(0, "#041 File read error while loading folder index.\r\n");
-      return -1;
-    }
+  static_assert(sizeof(Record) == kRecordSize, "records are read and written as one block");
+  if (f.read(recs.data(), recs.size() * kRecordSize) != recs.size() * kRecordSize) {
+    ctx.out.emit(0, "#041 File read error while loading folder index.\r\n");
+    return -1;
   }
-  std::unordered_map<std::string, std::size_t> in_use;  // folded ID -> records bearing it
-  for (const auto& r : recs) ++in_use[fold(r.id())];
+  std::vector<Entry> sorted(recs.size());
+  for (std::size_t i = 0; i < recs.size(); ++i) sorted[i] = {key_of(recs[i].id()), i};
+  std::sort(sorted.begin(), sorted.end());
+  IdsInUse in_use(sorted);
   int corrections = 0;
-  for (const Event& e : plan(recs)) {
+  std::vector<std::size_t> changed;
+  for (const Event& e : plan(recs, sorted)) {
     bool made = false;
     for (int attempt = 0; attempt < 30 && !made; ++attempt) {
       std::string id = ctx.draw8(ctx.fix_counter) + ".CNM";
-      std::string key = fold(id);
-      auto it = in_use.find(key);
-      if (it != in_use.end() && it->second > 0) continue;
-      auto old = in_use.find(fold(recs[e.r].id()));
-      if (old != in_use.end() && old->second > 0) --old->second;
-      ++in_use[key];
+      Key key = key_of(id);
+      if (in_use.contains(key)) continue;
+      in_use.replace(key_of(recs[e.r].id()), key);
       recs[e.r].set_id(id);
+      changed.push_back(e.r);
       made = true;
     }
     if (!made) {
@@ -118,14 +171,12 @@ int fix_ids_folder(Context& ctx, const std::string& path) {
     ctx.out.emit(0, "No ID corrections were required in folder '%s'.\r\n", name.c_str());
     return 0;
   }
-  f.seek(0);
-  for (const auto& r : recs) {
-    if (f.write(r.b.data(), kRecordSize) != kRecordSize) {
-      ctx.out.emit(0, "#041 File write error saving index - you will need to rebuild this folder.\r\n");
-      return -1;
-    }
-  }
-  if (!f.flush()) {
+  std::sort(changed.begin(), changed.end());
+  // Only ID fields changed: records that kept theirs are already on disk.
+  bool write_ok = true;
+  for (std::size_t i : changed)
+    write_ok = write_ok && f.seek(i * kRecordSize) && f.write(recs[i].b.data(), kRecordSize) == kRecordSize;
+  if (!write_ok || !f.flush()) {
     ctx.out.emit(0, "#041 File write error saving index - you will need to rebuild this folder.\r\n");
     return -1;
   }

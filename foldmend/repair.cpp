@@ -1,5 +1,7 @@
 #include "repair.h"
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "fileio.h"
@@ -8,6 +10,36 @@
 #include "winfs.h"
 
 namespace foldmend {
+
+namespace {
+
+// Position of the first byte that cleaning drops (a NUL, or a Ctrl+Z after a
+// Ctrl+Z), scanning from `from` with the previous byte's Ctrl+Z state; the
+// end of the buffer when there is none.
+std::size_t first_drop(const unsigned char* b, std::size_t n, bool& last_z) {
+  std::size_t i = 0;
+  while (i < n) {
+    const void* nul = std::memchr(b + i, 0, n - i);
+    std::size_t stop = nul ? static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - b) : n;
+    // Ctrl+Z pairs before the NUL (or the end).
+    while (i < stop) {
+      if (last_z && b[i] == kCtrlZ) return i;
+      const void* z = std::memchr(b + i, kCtrlZ, stop - i);
+      if (!z) {
+        last_z = false;
+        i = stop;
+        break;
+      }
+      i = static_cast<std::size_t>(static_cast<const unsigned char*>(z) - b) + 1;
+      last_z = true;
+      if (i < stop && b[i] != kCtrlZ) last_z = false;
+    }
+    if (stop < n) return stop;
+  }
+  return n;
+}
+
+}  // namespace
 
 int clean_master(Context& ctx, const std::string& master, const std::string& temp) {
   File in, out;
@@ -21,11 +53,40 @@ int clean_master(Context& ctx, const std::string& master, const std::string& tem
     return 0;
   }
   std::vector<unsigned char> buf(1 << 16), obuf(1 << 16);
-  unsigned char header[kHeaderSize];
-  std::size_t h = in.read(header, kHeaderSize);
-  bool ok = out.write(header, h) == h;
+  // First a read-only pass to the first byte to drop: a sound master is
+  // not copied at all.
+  std::uint64_t clean_len = in.read(buf.data(), kHeaderSize);
+  bool last_z = false, found = false;
+  for (;;) {
+    std::size_t n = in.read(buf.data(), buf.size());
+    if (n == 0) break;
+    bool z = last_z;
+    std::size_t d = first_drop(buf.data(), n, z);
+    if (d < n) {
+      clean_len += d;
+      found = true;
+      break;
+    }
+    last_z = z;
+    clean_len += n;
+  }
+  if (!found) {
+    in.close();
+    out.close();
+    return 2;
+  }
+  // Copy the sound part, then clean the rest byte by byte.
+  bool ok = in.seek(0);
+  for (std::uint64_t left = clean_len; ok && left > 0;) {
+    std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(left, buf.size()));
+    ok = in.read(buf.data(), n) == n && out.write(buf.data(), n) == n;
+    left -= n;
+  }
+  last_z = clean_len > kHeaderSize && ok && [&] {
+    unsigned char prev = 0;
+    return in.seek(clean_len - 1) && in.read(&prev, 1) == 1 && prev == kCtrlZ;
+  }();
   unsigned long long dropped = 0;
-  bool last_z = false;  // the last byte written was a Ctrl+Z
   while (ok) {
     std::size_t n = in.read(buf.data(), buf.size());
     if (n == 0) break;

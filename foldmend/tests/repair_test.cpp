@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "check.h"
 #include "fixture.h"
 #include "format.h"
@@ -117,4 +119,50 @@ TEST(Repair, ShortMasterGetsAWholeHeader) {
   EXPECT_EQ(repair_folder(r.ctx, r.dir.File("S.VTM"), r.env), 1);
   EXPECT_EQ(ReadAll(r.dir.File("S.VTM")).size(), 128u);
   EXPECT_EQ(ReadAll(r.dir.File("S.VTI")), "");
+}
+
+TEST(CleanMaster, DropsExactlyWhatABytewiseCopyDrops) {
+  auto reference = [](const std::string& in, bool& dropped) {
+    std::string out = in.substr(0, std::min<std::size_t>(in.size(), 128));
+    bool last_z = false;
+    dropped = false;
+    for (std::size_t i = 128; i < in.size(); ++i) {
+      char c = in[i];
+      if (c == '\0' || (c == '\x1A' && last_z)) {
+        dropped = true;
+        continue;
+      }
+      last_z = c == '\x1A';
+      out += c;
+    }
+    return out;
+  };
+  std::mt19937 gen(3);
+  std::vector<std::string> inputs = {std::string(127, '\x1A'), std::string(128, '\0') + "\x1A\x1A",
+                                     std::string(128, 'h') + "\x1A" + "a"};
+  for (std::size_t at : {std::size_t(65536), std::size_t(65536 + 128), std::size_t(70000)}) {
+    std::string big(140000, 'x');
+    big[at - 1] = '\x1A';
+    big[at] = '\x1A';  // a pair across (or beside) the read boundary
+    inputs.push_back(big);
+    std::string nul(140000, 'y');
+    nul[at] = '\0';
+    inputs.push_back(nul);
+  }
+  for (int k = 0; k < 40; ++k) {
+    std::string s(128 + gen() % 300, 'a');
+    for (auto& c : s) c = "ab\x1A\x1A\0"[gen() % 5];
+    inputs.push_back(s);
+  }
+  for (const auto& in : inputs) {
+    RepairRun r;
+    WriteAll(r.dir.File("M.VTM"), in);
+    bool dropped;
+    std::string expect = reference(in, dropped);
+    int got = clean_master(r.ctx, r.dir.File("M.VTM"), r.dir.File("T.TMP"));
+    EXPECT_EQ(got, dropped ? 1 : 2);
+    if (dropped) {
+      EXPECT_TRUE(ReadAll(r.dir.File("T.TMP")) == expect) << "input size " << in.size();
+    }
+  }
 }
