@@ -1,5 +1,7 @@
 #include "compact.h"
 
+#include <vector>
+
 #include "check.h"
 #include "fileio.h"
 #include "format.h"
@@ -10,6 +12,7 @@ namespace foldmend {
 namespace {
 
 constexpr std::size_t kCopyBlock = 8192;
+constexpr std::size_t kBigBlock = 1 << 20;
 
 bool draw_work_name(Context& ctx, const std::string& dir, std::string& name) {
   for (int i = 0; i < 40; ++i) {
@@ -37,34 +40,38 @@ void report_51(Context& ctx, unsigned long code) {
   ctx.out.emit(0, "#51 - \"%s\"\r\n", text.c_str());
 }
 
-// Copies the messages; false on any short read or write.
+// Copies the messages; false on any short read or write. The trailing
+// Ctrl+Z bytes dropped are those of a message's last 8192-byte block, as
+// with a copy in 8192-byte blocks; the bytes before that block are copied
+// in one piece (in the kernel where it can).
 bool copy_messages(File& index, File& master, File& w1, File& w2) {
   ByteReader in(index);
   std::uint32_t seq = 0;
   std::uint64_t out_len = kHeaderSize;
-  unsigned char buf[kCopyBlock];
+  std::vector<unsigned char> buf(kBigBlock + 1);  // room for the Ctrl+Z
   for (;;) {
     Record r;
     if (in.read(r.b.data(), kRecordSize) < kRecordSize) return true;  // a trailing partial record is ignored
     if (r.flags() & kFlagDeleted) continue;
-    if (!master.seek(r.offset())) return false;
+    std::uint32_t from = r.offset();
     r.set_offset(static_cast<std::uint32_t>(out_len));
     r.set_sequence(seq++);
-    std::uint64_t left = r.length();
+    std::uint64_t len = r.length();
+    std::size_t last_block = len % kCopyBlock == 0 ? kCopyBlock : static_cast<std::size_t>(len % kCopyBlock);
     std::uint64_t written = 0;
-    while (left > 0) {
-      std::size_t n = left < kCopyBlock ? static_cast<std::size_t>(left) : kCopyBlock;
-      if (master.read(buf, n) != n) return false;
-      left -= n;
-      std::size_t w = n;
-      if (left == 0)
-        while (w > 0 && buf[w - 1] == kCtrlZ) --w;
-      if (w > 0 && w2.write(buf, w) != w) return false;
-      written += w;
-      if (left == 0) {
-        unsigned char z = kCtrlZ;
-        if (w2.write(&z, 1) != 1) return false;
-      }
+    if (len > 0) {
+      // The last 8192-byte block is read to drop its trailing Ctrl+Z bytes;
+      // what comes before it is copied as it stands.
+      std::uint64_t head = len - (len < last_block ? len : last_block);
+      if (head > 0 && !w2.append_range(master, from, head, buf)) return false;
+      std::size_t tail = static_cast<std::size_t>(len - head);
+      if (!master.seek(static_cast<std::uint64_t>(from) + head) || master.read(buf.data(), tail) != tail)
+        return false;
+      std::size_t w = tail;
+      while (w > 0 && buf[w - 1] == kCtrlZ) --w;
+      buf[w] = kCtrlZ;  // the one Ctrl+Z after the message, written with it
+      if (w2.write(buf.data(), w + 1) != w + 1) return false;
+      written = head + w;
     }
     out_len += written + (r.length() > 0 ? 1 : 0);
     r.set_length(static_cast<std::uint32_t>(written));

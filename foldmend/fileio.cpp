@@ -9,6 +9,7 @@
 #include <windows.h>
 #else
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -45,6 +46,38 @@ void File::close() {
 std::size_t File::read(void* buf, std::size_t n) { return f_ ? std::fread(buf, 1, n, f_) : 0; }
 std::size_t File::write(const void* buf, std::size_t n) { return f_ ? std::fwrite(buf, 1, n, f_) : 0; }
 bool File::flush() { return f_ && std::fflush(f_) == 0; }
+
+bool File::append_range(File& from, std::uint64_t at, std::uint64_t n, std::vector<unsigned char>& buf) {
+  if (!f_ || !from.f_) return false;
+#if defined(__linux__)
+  if (!flush()) return false;
+  std::uint64_t pos = tell();
+  off_t in_off = static_cast<off_t>(at), out_off = static_cast<off_t>(pos);
+  std::uint64_t left = n;
+  bool kernel = true;
+  while (left > 0 && kernel) {
+    ssize_t k = ::copy_file_range(fileno(from.f_), &in_off, fileno(f_), &out_off, left, 0);
+    if (k > 0) {
+      left -= static_cast<std::uint64_t>(k);
+    } else if (k == 0) {
+      seek(static_cast<std::uint64_t>(out_off));
+      return false;  // the source ended early
+    } else {
+      kernel = false;  // not supported here: copy through the buffer
+    }
+  }
+  if (!seek(static_cast<std::uint64_t>(out_off))) return false;
+  at = static_cast<std::uint64_t>(in_off);
+  n = left;
+#endif
+  if (n > 0 && !from.seek(at)) return false;
+  while (n > 0) {
+    std::size_t k = n < buf.size() ? static_cast<std::size_t>(n) : buf.size();
+    if (from.read(buf.data(), k) != k || write(buf.data(), k) != k) return false;
+    n -= k;
+  }
+  return true;
+}
 
 bool File::seek(std::uint64_t pos) {
   if (!f_) return false;

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace foldmend {
 
@@ -38,6 +39,10 @@ class File {
   std::uint64_t tell();
   std::uint64_t size();  // keeps the position
   bool flush();
+  // Copies n bytes from `from` at offset `at` to the end of what was written
+  // to this file (its current position), in the kernel where it can; the
+  // position then follows the copy. False on a short read or write.
+  bool append_range(File& from, std::uint64_t at, std::uint64_t n, std::vector<unsigned char>& buf);
   std::FILE* get() { return f_; }
 
  private:

@@ -181,3 +181,20 @@ TEST(Repair, NoMessageIsLostWhereverTheProcessStops) {
     ASSERT_LT(stop_at, 50);
   }
 }
+
+TEST(Compact, TrailingCtrlZOfLongMessagesAsWithEightKilobyteBlocks) {
+  // 8192 + 3 bytes ending in "Z" x 5: only the last block's trailing Ctrl+Z
+  // (3 bytes) are dropped; the two at the end of the first block stay.
+  ScratchDir dir;
+  Recorded r;
+  std::string text = std::string(8190, 'q') + std::string(5, '\x1A');
+  Folder f = WriteFolder(dir.str(), "IN", {{"x"}});
+  std::string m = ReadAll(f.master).substr(0, 128) + text + "\x1A";
+  WriteAll(f.master, m);
+  auto recs = Records(f.index);
+  recs[0].set_length(static_cast<std::uint32_t>(text.size()));
+  WriteAll(f.index, std::string(reinterpret_cast<char*>(recs[0].b.data()), kRecordSize));
+  EXPECT_EQ(compact_folder(r.ctx, f.master), 1);
+  EXPECT_EQ(ReadAll(f.master).substr(128), std::string(8190, 'q') + std::string(3, '\x1A'));
+  EXPECT_EQ(Records(f.index)[0].length(), 8192u);
+}
