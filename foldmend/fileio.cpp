@@ -1,6 +1,7 @@
 #include "fileio.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -34,7 +35,7 @@ void mutation_point() {
 bool File::open(const std::string& path, const char* mode) {
   close();
   if (mode[0] == 'w' || mode[0] == 'a') mutation_point();
-  f_ = std::fopen(path.c_str(), mode);
+  f_ = std::fopen(resolve_case(path).c_str(), mode);
   return f_ != nullptr;
 }
 
@@ -169,6 +170,8 @@ bool fs_copy(const std::string& from, const std::string& to) {
 
 #ifdef _WIN32
 
+std::string resolve_case(const std::string& p) { return p; }  // the file system does it
+
 bool fs_exists(const std::string& p) { return GetFileAttributesA(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
 bool fs_is_file(const std::string& p) {
   DWORD a = GetFileAttributesA(p.c_str());
@@ -210,19 +213,57 @@ std::string fs_error_text(unsigned long code) {
 
 #else
 
-bool fs_exists(const std::string& p) {
+}  // namespace foldmend
+
+#include <dirent.h>
+
+namespace foldmend {
+
+// Names compare without regard to case, as on Windows: a path whose last
+// component exists only in another case names that entry.
+std::string resolve_case(const std::string& p) {
+  struct stat st;
+  if (::stat(p.c_str(), &st) == 0) return p;
+  std::size_t slash = p.rfind('/');
+  std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : p.substr(0, slash));
+  std::string name = slash == std::string::npos ? p : p.substr(slash + 1);
+  if (name.empty()) return p;
+  DIR* h = opendir(dir.c_str());
+  if (!h) return p;
+  std::string found;
+  while (dirent* e = readdir(h)) {
+    std::string n = e->d_name;
+    if (n.size() != name.size()) continue;
+    bool same = true;
+    for (std::size_t i = 0; i < n.size() && same; ++i)
+      same = std::tolower(static_cast<unsigned char>(n[i])) == std::tolower(static_cast<unsigned char>(name[i]));
+    if (same) {
+      found = n;
+      break;
+    }
+  }
+  closedir(h);
+  if (found.empty()) return p;
+  return slash == std::string::npos ? found : p.substr(0, slash + 1) + found;
+}
+
+bool fs_exists(const std::string& path) {
+  std::string p = resolve_case(path);
   struct stat st;
   return ::stat(p.c_str(), &st) == 0;
 }
-bool fs_is_file(const std::string& p) {
+bool fs_is_file(const std::string& path) {
+  std::string p = resolve_case(path);
   struct stat st;
   return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
-bool fs_is_dir(const std::string& p) {
+bool fs_is_dir(const std::string& path) {
+  std::string p = resolve_case(path);
   struct stat st;
   return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
-bool fs_size(const std::string& p, std::uint64_t& size) {
+bool fs_size(const std::string& path, std::uint64_t& size) {
+  std::string p = resolve_case(path);
   struct stat st;
   if (::stat(p.c_str(), &st) != 0) return false;
   size = static_cast<std::uint64_t>(st.st_size);
@@ -234,7 +275,7 @@ bool fs_rename(const std::string& from, const std::string& to) {
     g_last_error = EEXIST;
     return false;
   }
-  if (std::rename(from.c_str(), to.c_str()) != 0) {
+  if (std::rename(resolve_case(from).c_str(), to.c_str()) != 0) {
     g_last_error = static_cast<unsigned long>(errno);
     return false;
   }
@@ -253,7 +294,7 @@ bool fs_move(const std::string& from, const std::string& to) {
 }
 bool fs_remove(const std::string& p) {
   mutation_point();
-  if (::unlink(p.c_str()) != 0) {
+  if (::unlink(resolve_case(p).c_str()) != 0) {
     g_last_error = static_cast<unsigned long>(errno);
     return false;
   }

@@ -8,6 +8,7 @@
 //   fs_rename     rename that fails when the target exists (as on Windows)
 //   fs_move       rename, or copy and delete when the target is on another volume
 //   fs_remove, fs_exists, fs_is_file, fs_is_dir, fs_size, fs_copy
+//   resolve_case  names compare without regard to case everywhere here
 //   set_mutation_hook(f)  f() runs before every write-type file-system call
 //                         (create, rename, remove); a test may throw from it
 #pragma once
@@ -81,6 +82,9 @@ class ByteReader {
 void set_mutation_hook(std::function<void()> hook);
 void mutation_point();
 
+// The path of an existing entry whose last component equals the given one
+// without regard to case (Windows does this itself); else the path as given.
+std::string resolve_case(const std::string& path);
 bool fs_exists(const std::string& path);  // any kind of entry
 bool fs_is_file(const std::string& path);
 bool fs_is_dir(const std::string& path);

@@ -112,3 +112,19 @@ TEST(TempDir, FromTempThenTmpThenBtmp) {
   EXPECT_EQ(temp_dir(env(nullptr, nullptr, "/tmp/")), "/tmp");
   EXPECT_EQ(temp_dir(env(nullptr, nullptr, nullptr)), "");
 }
+
+#include "fileio.h"
+#include "fixture.h"
+#include "testutil.h"
+
+TEST(FileNames, CompareWithoutRegardToCase) {
+  foldmend_test::ScratchDir dir;
+  foldmend_test::WriteAll(dir.File("inbox.vti"), "x");
+  EXPECT_TRUE(fs_is_file(dir.File("INBOX.VTI")));
+  File f;
+  EXPECT_TRUE(f.open(dir.File("Inbox.Vti"), "rb"));
+  f.close();
+  EXPECT_FALSE(fs_rename(dir.File("INBOX.VTI"), dir.File("inbox.VTI")));  // the target exists
+  EXPECT_TRUE(fs_remove(dir.File("INBOX.vti")));
+  EXPECT_FALSE(fs_exists(dir.File("inbox.vti")));
+}
