@@ -124,7 +124,9 @@ TEST(FileNames, CompareWithoutRegardToCase) {
   File f;
   EXPECT_TRUE(f.open(dir.File("Inbox.Vti"), "rb"));
   f.close();
-  EXPECT_FALSE(fs_rename(dir.File("INBOX.VTI"), dir.File("inbox.VTI")));  // the target exists
+  foldmend_test::WriteAll(dir.File("other.vti"), "y");
+  EXPECT_FALSE(fs_rename(dir.File("INBOX.VTI"), dir.File("OTHER.VTI")));  // the target exists
+  EXPECT_TRUE(fs_rename(dir.File("Other.VTI"), dir.File("third.vti")));
   EXPECT_TRUE(fs_remove(dir.File("INBOX.vti")));
   EXPECT_FALSE(fs_exists(dir.File("inbox.vti")));
 }
