@@ -1,5 +1,6 @@
 #include "compact.h"
 
+#include <cstdio>
 #include <vector>
 
 #include "check.h"
@@ -105,6 +106,9 @@ int compact_folder(Context& ctx, const std::string& path) {
     ctx.out.emit(0, "#019 Could not open folder master file: check that the folder is not in use.\r\n");
     return 0;
   }
+  // Messages are read at their own offsets: a stdio buffer would only add
+  // copies and system calls.
+  std::setvbuf(master.get(), nullptr, _IONBF, 0);
   if (master.read(header.b.data(), kHeaderSize) != kHeaderSize) header = FolderHeader{};
   std::string dir = dir_part(path), work1, work2;
   if (!draw_work_name(ctx, dir, work1)) {
