@@ -1,0 +1,31 @@
+// Consistency check of a folder: reads the index record by record and one
+// byte of the master per message; changes nothing.
+//
+//   check_folder(ctx, path, line)   status 0..9 and its result line:
+//     0 sound, 1 master not opened (#009), 2 index not opened (#010),
+//     3 index length not a multiple of 118 (#011), 4 short record (#012),
+//     5 wrong sequence (#013), 6 offset out of bounds (#014), 7 seek failure
+//     (#015), 8 byte before a message not Ctrl+Z (#016), 9 duplicate IDs
+//     (#017, exact comparison). Emits only the "expected Ctrl+Z" detail line
+//     and the duplicate-ID warnings.
+//   check_matching(ctx, path)       every match of a wildcard path, stopping
+//     at the first folder with a non-zero status; returns that status, 0, or
+//     1 when nothing matched ("#041").
+//
+// Duplicate IDs are found with a hash set, so the cost is linear in the
+// number of records; the lines come out as a walk over the earlier IDs
+// would give them.
+#pragma once
+
+#include <string>
+
+#include "context.h"
+
+namespace foldmend {
+
+extern const char* const kCheckTexts[10];
+
+int check_folder(Context& ctx, const std::string& path, std::string& line);
+int check_matching(Context& ctx, const std::string& path);
+
+}  // namespace foldmend

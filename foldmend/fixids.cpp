@@ -1,0 +1,210 @@
+#include "fixids.h"
+
+#include <algorithm>
+#include <cctype>
+#include <new>
+#include <array>
+#include <cstring>
+#include <unordered_set>
+#include <vector>
+
+#include "fileio.h"
+#include "format.h"
+#include "winfs.h"
+
+namespace foldmend {
+
+namespace {
+
+// An ID folded to lower case, zero-padded to the field's width: equal keys
+// are IDs equal without regard to case.
+using Key = std::array<char, kIdField>;
+
+Key key_of(const std::string& id) {
+  Key k{};
+  for (std::size_t i = 0; i < id.size() && i < kIdField; ++i)
+    k[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(id[i])));
+  return k;
+}
+
+struct Event {
+  std::size_t j, k, r;
+  int number;  // 42, 43 or 44: the line if no new ID can be made
+};
+
+struct Entry {
+  Key key;
+  std::size_t index;
+  bool operator<(const Entry& o) const {
+    int c = std::memcmp(key.data(), o.key.data(), kIdField);
+    return c != 0 ? c < 0 : index < o.index;
+  }
+};
+
+// The (j, k) pairs at which the all-pairs walk gives a new ID, and to whom.
+// New IDs are unique when made, so they never start another pair: each group
+// of equal IDs is settled by its own members alone.
+std::vector<Event> plan(const std::vector<Record>& recs, const std::vector<Entry>& sorted) {
+  std::vector<Event> events;
+  std::size_t g = 0;
+  while (g < sorted.size()) {
+    std::size_t e = g + 1;
+    while (e < sorted.size() && sorted[e].key == sorted[g].key) ++e;
+    std::size_t m = g;
+    while (m + 1 < e) {
+      std::size_t j = sorted[m].index;
+      bool j_keeps = recs[j].flags() & kFlagKeepId;
+      std::size_t next = e;
+      for (std::size_t x = m + 1; x < e; ++x) {
+        std::size_t k = sorted[x].index;
+        bool k_keeps = recs[k].flags() & kFlagKeepId;
+        if (!k_keeps) {
+          events.push_back({j, k, k, 42});
+        } else if (!j_keeps) {
+          events.push_back({j, k, j, 43});
+          next = x;  // j has a new ID now; k leads the rest of the group
+          break;
+        } else {
+          events.push_back({j, k, k, 44});
+        }
+      }
+      m = next;
+    }
+    g = e;
+  }
+  std::sort(events.begin(), events.end(),
+            [](const Event& a, const Event& b) { return a.j != b.j ? a.j < b.j : a.k < b.k; });
+  return events;
+}
+
+// The IDs in use: the original ones (sorted, with the number of records
+// still bearing each) and the new ones.
+class IdsInUse {
+ public:
+  explicit IdsInUse(const std::vector<Entry>& sorted) {
+    for (const auto& e : sorted) {
+      if (keys_.empty() || keys_.back() != e.key) {
+        keys_.push_back(e.key);
+        counts_.push_back(0);
+      }
+      ++counts_.back();
+    }
+  }
+  bool contains(const Key& k) const {
+    auto it = std::lower_bound(keys_.begin(), keys_.end(), k, less);
+    if (it != keys_.end() && *it == k && counts_[static_cast<std::size_t>(it - keys_.begin())] > 0) return true;
+    return added_.count(std::string(k.data(), kIdField)) > 0;
+  }
+  void replace(const Key& old_key, const Key& new_key) {
+    auto it = std::lower_bound(keys_.begin(), keys_.end(), old_key, less);
+    if (it != keys_.end() && *it == old_key) {
+      auto& c = counts_[static_cast<std::size_t>(it - keys_.begin())];
+      if (c > 0) --c;
+    } else {
+      added_.erase(std::string(old_key.data(), kIdField));
+    }
+    added_.insert(std::string(new_key.data(), kIdField));
+  }
+
+ private:
+  static bool less(const Key& a, const Key& b) { return std::memcmp(a.data(), b.data(), kIdField) < 0; }
+  std::vector<Key> keys_;
+  std::vector<std::size_t> counts_;
+  std::unordered_set<std::string> added_;
+};
+
+}  // namespace
+
+int fix_ids_folder(Context& ctx, const std::string& path) {
+  std::string iname = index_name(path);
+  File f;
+  if (!f.open(iname, "r+b")) {
+    ctx.out.emit(0, "#039 Could not open the specified folder's existing index file.\r\n");
+    return -1;
+  }
+  std::uint64_t len = f.size();
+  if (len == 0) {
+    ctx.out.emit(0, "Folder contains no messages - nothing to do.\r\n");
+    return 0;
+  }
+  if (len % kRecordSize != 0) {
+    ctx.out.emit(0, "#045 Folder index is an invalid size - aborting.\r\n");
+    return -1;
+  }
+  std::vector<Record> recs;
+  try {
+    recs.resize(static_cast<std::size_t>(len / kRecordSize));
+  } catch (const std::bad_alloc&) {
+    ctx.out.emit(0, "#040 Memory allocation error while loading folder index.\r\n");
+    return -1;
+  }
+  static_assert(sizeof(Record) == kRecordSize, "records are read and written as one block");
+  if (f.read(recs.data(), recs.size() * kRecordSize) != recs.size() * kRecordSize) {
+    ctx.out.emit(0, "#041 File read error while loading folder index.\r\n");
+    return -1;
+  }
+  std::vector<Entry> sorted(recs.size());
+  for (std::size_t i = 0; i < recs.size(); ++i) sorted[i] = {key_of(recs[i].id()), i};
+  std::sort(sorted.begin(), sorted.end());
+  IdsInUse in_use(sorted);
+  int corrections = 0;
+  std::vector<std::size_t> changed;
+  for (const Event& e : plan(recs, sorted)) {
+    bool made = false;
+    for (int attempt = 0; attempt < 30 && !made; ++attempt) {
+      std::string id = ctx.draw8(ctx.fix_counter) + ".CNM";
+      Key key = key_of(id);
+      if (in_use.contains(key)) continue;
+      in_use.replace(key_of(recs[e.r].id()), key);
+      recs[e.r].set_id(id);
+      changed.push_back(e.r);
+      made = true;
+    }
+    if (!made) {
+      ctx.out.emit(0, "#%03d Could not create unique ID for message.\r\n", e.number);
+      return -1;
+    }
+    ++corrections;
+  }
+  std::string name = name_part(path);
+  if (corrections == 0) {
+    ctx.out.emit(0, "No ID corrections were required in folder '%s'.\r\n", name.c_str());
+    return 0;
+  }
+  std::sort(changed.begin(), changed.end());
+  // Only ID fields changed: records that kept theirs are already on disk.
+  bool write_ok = true;
+  for (std::size_t i : changed)
+    write_ok = write_ok && f.seek(i * kRecordSize) && f.write(recs[i].b.data(), kRecordSize) == kRecordSize;
+  if (!write_ok || !f.flush()) {
+    ctx.out.emit(0, "#041 File write error saving index - you will need to rebuild this folder.\r\n");
+    return -1;
+  }
+  ctx.out.emit(0, "Made %d ID corrections to folder '%s'.\r\n", corrections, name.c_str());
+  std::string vnm = uid_map_name(path);
+  if (fs_is_file(vnm)) {
+    ctx.out.emit(0, "CorvaneI UID mapping file '%s' is now invalid - removing it.\r\n", name_part(vnm).c_str());
+    fs_remove(vnm);
+  }
+  f.close();
+  return corrections;
+}
+
+int fix_ids_matching(Context& ctx, const std::string& path) {
+  auto names = list_matches(path);
+  if (names.empty()) {
+    ctx.out.emit(0, "#041 No matching folder files found.\r\n");
+    return 1;
+  }
+  std::string dir = dir_part(path);
+  for (const auto& name : names) {
+    ctx.out.emit(0, "Correcting IDs in '%s'...\r\n", name.c_str());
+    if (fix_ids_folder(ctx, dir + name) == -1)
+      ctx.out.emit(0, "** Errors occurred while checking message IDs.\r\n");
+    else
+      ctx.out.emit(0, "** ID checking and correction completed without errors. **\r\n");
+  }
+  return 1;
+}
+
+}  // namespace foldmend

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include "check.h"
+#include "compact.h"
+#include "fileio.h"
+#include "fixture.h"
+#include "format.h"
+#include "repair.h"
+#include "testutil.h"
+
+using namespace foldmend;
+using namespace foldmend_test;
+
+namespace {
+
+std::vector<Record> Records(const std::string& index) {
+  std::string b = ReadAll(index);
+  std::vector<Record> out(b.size() / kRecordSize);
+  for (std::size_t i = 0; i < out.size(); ++i) std::memcpy(out[i].b.data(), &b[i * kRecordSize], kRecordSize);
+  return out;
+}
+
+// Message texts of a folder, in index order.
+std::vector<std::string> Texts(const Folder& f) {
+  std::string m = ReadAll(f.master);
+  std::vector<std::string> out;
+  for (const auto& r : Records(f.index)) {
+    std::string t = m.substr(r.offset(), r.length());
+    while (!t.empty() && t.back() == '\x1A') t.pop_back();
+    out.push_back(t);
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(Compact, DropsDeletedMessagesAndRenumbers) {
+  ScratchDir dir;
+  Recorded r;
+  Folder f = WriteFolder(dir.str(), "IN",
+                         {{SimpleMessage("a")}, {SimpleMessage("b"), kFlagDeleted}, {SimpleMessage("c")}});
+  std::string header = ReadAll(f.master).substr(0, 128);
+  EXPECT_EQ(compact_folder(r.ctx, f.master), 1);
+  EXPECT_EQ(Texts(f), (std::vector<std::string>{SimpleMessage("a"), SimpleMessage("c")}));
+  auto recs = Records(f.index);
+  EXPECT_EQ(recs[1].sequence(), 1);
+  EXPECT_EQ(recs[0].length(), SimpleMessage("a").size());  // without the Ctrl+Z
+  std::string m = ReadAll(f.master);
+  EXPECT_EQ(m.size(), 128 + SimpleMessage("a").size() + SimpleMessage("c").size() + 2);
+  EXPECT_EQ(m.substr(0, 58), header.substr(0, 58));
+  EXPECT_EQ(m.substr(64), m.substr(64));
+  EXPECT_EQ(m.substr(58, 6), std::string(6, '\0'));
+  EXPECT_EQ(m.substr(64, 64), header.substr(64, 64));
+  EXPECT_EQ(dir.List(), (std::vector<std::string>{"IN.VTI", "IN.VTM"}));
+  std::string expect = "Compacting folder '" + f.master.substr(0, 50) +
+                       "':\r\nPerforming pre-compaction consistency check...\r\n"
+                       "Checking 'IN.VTM'...\r\nFolder appears OK - no consistency errors encountered.\r\n"
+                       "Now compacting folder to recover space occupied by deleted messages...\r\n"
+                       "Folder '" + f.master.substr(0, 50) + "' successfully compacted.\r\n";
+  EXPECT_EQ(r.text, expect);
+}
+
+TEST(Compact, KeepsExactlyOneCtrlZAndHandlesAllDeleted) {
+  ScratchDir dir;
+  Recorded r;
+  Folder f = WriteFolder(dir.str(), "IN", {{"a"}, {"b"}});
+  auto recs = Records(f.index);
+  std::string m = ReadAll(f.master);
+  m.insert(128 + 2, "\x1A\x1A");  // message a now ends in three Ctrl+Z
+  WriteAll(f.master, m);
+  recs[0].set_length(4);
+  recs[1].set_offset(recs[1].offset() + 2);
+  std::string idx;
+  for (auto& x : recs) idx.append(reinterpret_cast<char*>(x.b.data()), kRecordSize);
+  WriteAll(f.index, idx);
+  EXPECT_EQ(compact_folder(r.ctx, f.master), 1);
+  EXPECT_EQ(ReadAll(f.master).substr(128), "a\x1A" "b\x1A");
+  Folder g = WriteFolder(dir.str(), "DEL", {{"a", kFlagDeleted}, {"b", kFlagDeleted}});
+  EXPECT_EQ(compact_folder(r.ctx, g.master), 1);
+  EXPECT_EQ(ReadAll(g.master).size(), 128u);
+  EXPECT_EQ(ReadAll(g.index), "");
+}
+
+TEST(Compact, RefusesAFolderThatFailsTheCheck) {
+  ScratchDir dir;
+  Recorded r;
+  Folder f = WriteFolder(dir.str(), "IN", {{"a"}, {"b"}}, Damage::kDuplicateIds);
+  std::string before = ReadAll(f.master);
+  EXPECT_EQ(compact_folder(r.ctx, f.master), 0);
+  EXPECT_EQ(r.ctx.out.status(), 17);
+  EXPECT_NE(r.text.find("#017 Could not compact folder because it failed a consistency check.\r\n"),
+            std::string::npos);
+  EXPECT_EQ(ReadAll(f.master), before);
+  r.text.clear();
+  compact_matching(r.ctx, dir.File("*.XYZ"));
+  EXPECT_EQ(r.text, "");
+}
+
+TEST(Compact, IoErrorLeavesTheFolderAndNoWorkFiles) {
+  ScratchDir dir;
+  Recorded r;
+  Folder f = WriteFolder(dir.str(), "IN", {{"a"}, {"b"}});
+  auto recs = Records(f.index);
+  recs[1].set_length(100000);  // runs past the end of the master
+  std::string idx;
+  for (auto& x : recs) idx.append(reinterpret_cast<char*>(x.b.data()), kRecordSize);
+  WriteAll(f.index, idx);
+  std::string m = ReadAll(f.master);
+  EXPECT_EQ(compact_folder(r.ctx, f.master), 0);
+  EXPECT_EQ(r.ctx.out.status(), 25);
+  EXPECT_EQ(ReadAll(f.master), m);
+  EXPECT_EQ(dir.List(), (std::vector<std::string>{"IN.VTI", "IN.VTM"}));
+}
+
+// Stops the compaction at every file-system change in turn, as a kill would,
+// then checks that the folder is whole: the old one, the new one, or one
+// that a repair brings back with every live message.
+TEST(Compact, NoMessageIsLostWhereverTheProcessStops) {
+  struct Killed {};
+  std::vector<std::string> live = {SimpleMessage("a"), SimpleMessage("c"), SimpleMessage("d")};
+  for (int stop_at = 1;; ++stop_at) {
+    ScratchDir dir, tmp;
+    Recorded r;
+    Folder f = WriteFolder(dir.str(), "IN",
+                           {{live[0]}, {SimpleMessage("b"), kFlagDeleted}, {live[1]}, {live[2]}});
+    int count = 0;
+    set_mutation_hook([&] {
+      if (++count == stop_at) throw Killed{};
+    });
+    bool finished = false;
+    try {
+      finished = compact_folder(r.ctx, f.master) == 1;
+    } catch (const Killed&) {
+    }
+    set_mutation_hook(nullptr);
+    std::string line;
+    int status = check_folder(r.ctx, f.master, line);
+    if (status != 0) {
+      std::string t = tmp.str();
+      auto env = [&](const char* n) -> const char* { return std::string(n) == "TEMP" ? t.c_str() : nullptr; };
+      ASSERT_EQ(repair_folder(r.ctx, f.master, env), 1) << "stop " << stop_at << ": " << r.text;
+    }
+    auto texts = Texts(f);
+    for (const auto& m : live)
+      EXPECT_NE(std::find(texts.begin(), texts.end(), m), texts.end()) << "stop " << stop_at;
+    if (finished) {
+      EXPECT_EQ(texts, live);
+      EXPECT_GT(stop_at, 5);
+      break;
+    }
+    ASSERT_LT(stop_at, 50);
+  }
+}
+
+TEST(Repair, NoMessageIsLostWhereverTheProcessStops) {
+  struct Killed {};
+  for (int stop_at = 1;; ++stop_at) {
+    ScratchDir dir, tmp;
+    Recorded r;
+    std::vector<std::string> live = {SimpleMessage("a"), SimpleMessage("b")};
+    Folder f = WriteFolder(dir.str(), "IN", {{live[0]}, {live[1]}}, Damage::kNulBytes);
+    std::string t = tmp.str();
+    auto env = [&](const char* n) -> const char* { return std::string(n) == "TEMP" ? t.c_str() : nullptr; };
+    int count = 0;
+    set_mutation_hook([&] {
+      if (++count == stop_at) throw Killed{};
+    });
+    bool finished = false;
+    try {
+      finished = repair_folder(r.ctx, f.master, env) == 1;
+    } catch (const Killed&) {
+    }
+    set_mutation_hook(nullptr);
+    if (!finished) {
+      ASSERT_EQ(repair_folder(r.ctx, f.master, env), 1) << "stop " << stop_at << ": " << r.text;
+    }
+    auto texts = Texts(f);
+    ASSERT_EQ(texts.size(), 2u) << "stop " << stop_at;
+    EXPECT_EQ(texts[1], live[1]) << "stop " << stop_at;
+    if (finished) break;
+    ASSERT_LT(stop_at, 50);
+  }
+}
+
+TEST(Compact, TrailingCtrlZOfLongMessagesAsWithEightKilobyteBlocks) {
+  // 8192 + 3 bytes ending in "Z" x 5: only the last block's trailing Ctrl+Z
+  // (3 bytes) are dropped; the two at the end of the first block stay.
+  ScratchDir dir;
+  Recorded r;
+  std::string text = std::string(8190, 'q') + std::string(5, '\x1A');
+  Folder f = WriteFolder(dir.str(), "IN", {{"x"}});
+  std::string m = ReadAll(f.master).substr(0, 128) + text + "\x1A";
+  WriteAll(f.master, m);
+  auto recs = Records(f.index);
+  recs[0].set_length(static_cast<std::uint32_t>(text.size()));
+  WriteAll(f.index, std::string(reinterpret_cast<char*>(recs[0].b.data()), kRecordSize));
+  EXPECT_EQ(compact_folder(r.ctx, f.master), 1);
+  EXPECT_EQ(ReadAll(f.master).substr(128), std::string(8190, 'q') + std::string(3, '\x1A'));
+  EXPECT_EQ(Records(f.index)[0].length(), 8192u);
+}
