@@ -2,6 +2,9 @@
 // the busy timeout keeps every write and raises no error.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "bayes4.h"
 #include "cgtext.h"
 #include "hostrun.h"
@@ -43,6 +46,32 @@ TEST(TwoHosts, ShareOneDatabaseFolderWithoutLosingAWrite) {
   EXPECT_NE(log.rfind("! ", 0), 0u);
   EXPECT_FALSE(std::filesystem::exists(dir.File("host.log")) &&
                cg_test::ReadFile(dir.File("host.log")).find("ERROR") != std::string::npos);
+}
+
+TEST(LockedDatabase, IsWaitedForWithinTheBusyTimeout) {
+  cg_test::ScratchDir dir;
+  std::filesystem::create_directories(dir.path() / "MAIL" / "bob");
+  cg_test::WriteFile(dir.File("chaffguard.ini"),
+                     "[chaffguard]\r\nEnabled=1\r\nLogFile=" + dir.File("cg.log") + "\r\n");
+  cg_test::WriteFile(dir.File("out.eml"),
+                     "Received: from pc (127.0.0.1) by mail\r\nSubject: x\r\n\r\nbody\r\n");
+  const std::string data = WithTrailingSep(dir.Str());
+  CreateDatabases(data);
+  auto holder = OpenListDb(data, true);
+  holder->BeginTransaction("", "EXCLUSIVE");
+  std::thread release([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    holder->Commit();
+  });
+  auto r = cg_test::RunHostHere({"--base", dir.Str(), "--from", "me@localhost", "--to",
+                                 "friend@ext.org", dir.File("out.eml")},
+                                dir.Str());
+  release.join();
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::string log = cg_test::ReadFile(dir.File("cg.log"));
+  EXPECT_NE(log.find(" WH+: friend@ext.org\r\n"), std::string::npos) << log;
+  EXPECT_EQ(log.find("\r\n! "), std::string::npos) << log;
+  EXPECT_TRUE(IsListed(*holder, kWhiteList, "friend@ext.org"));
 }
 
 }  // namespace
