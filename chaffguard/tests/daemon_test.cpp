@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 #include "DAEMON.h"
 #include "bayes4.h"
@@ -225,6 +226,30 @@ TEST_F(ThroughHost, WrongArgumentsMissingPluginAndMissingMessageFail) {
     EXPECT_FALSE(r.err.empty());
     EXPECT_TRUE(r.out.empty());
   }
+}
+
+TEST_F(ThroughHost, HostileInputNeitherCrashesNorWritesElsewhere) {
+  std::string junk;
+  for (int i = 0; i < 200000; ++i) junk += static_cast<char>((i * 7919 + 13) % 256);
+  WriteFile(dir.File("junk.eml"), junk);
+  WriteFile(dir.File("long.eml"), "Received: from c (" + std::string(100000, '(') + ") by m\r\n" +
+                                      std::string(300000, ' ') + "\r\n\r\n");
+  const std::string long_rcpt = std::string(300, 'x') + "@localhost";
+  for (const char* m : {"junk.eml", "long.eml"}) {
+    auto r = Run({"--from", std::string(5000, '<'), "--to", long_rcpt, "--to", "", "--to",
+                  "spam@localhost"}, m);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFile(JobFile(r)), ReadFile(dir.File(m)));
+  }
+  WriteFile(dir.File("chaffguard.ini"), junk);
+  auto r = Run({"--from", "eve@ext.org", "--to", "bob@localhost"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(Result(r), 0);  // not enabled by a settings file that says nothing
+  std::set<std::string> expected = {"MAIL", "QUEUE", "cg.log", "chaffguard.ini", "host.log",
+                                    "external.eml", "junk.eml", "long.eml", "words4.db3",
+                                    "white4.db3", "chaffguard.flg", "spamstat.csv"};
+  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+    EXPECT_TRUE(expected.count(e.path().filename().string())) << e.path();
 }
 
 // The entry logic with the host's operations wired in directly.

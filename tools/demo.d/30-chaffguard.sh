@@ -25,6 +25,9 @@ echo "--- plug-in log (native):"
 sed 's/\r$//' "$cgbase/cg.log"
 echo "--- host log (native):"
 cat "$cgbase/host.log"
+echo "--- plug-in log and host log (Windows):"
+sed 's/\r$//' "$winbase/cg.log"
+cat "$winbase/host.log"
 echo "--- schema of words4.db3 and white4.db3 written under Wine, read by Linux's sqlite3:"
 if command -v sqlite3 >/dev/null; then
   sqlite3 "$winbase/words4.db3" .schema
