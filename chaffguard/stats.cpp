@@ -8,6 +8,7 @@
 #include "bayes4.h"
 #include "cgtext.h"
 #include "clock.h"
+#include "filelock.h"
 #include "inifile.h"
 #include "mystrlist.h"
 #include "pluglog.h"
@@ -91,6 +92,7 @@ DbSizeCounts& DbSizes() {
 }
 
 void CountEvent(const std::string& data_dir, const std::string& version, StatEvent event) {
+  FileLock lock(JoinPath(data_dir, kStatAllFile), kBusyTimeoutMs);
   UpdateFile(JoinPath(data_dir, kStatAllFile), version, event);
   UpdateFile(JoinPath(data_dir, kStatPeriodFile), version, event);
 }
@@ -106,6 +108,9 @@ bool PeriodCheck(const std::string& data_dir, const std::string& version, int st
   next.minute = next.second = next.ms = 0;
   flags.Write("nextstat", AddHours(next, stat_rate));
 
+  // Held until the period file is gone, so that no event of this period
+  // is counted into the file after its row was written.
+  FileLock lock(JoinPath(data_dir, kStatAllFile), kBusyTimeoutMs);
   const std::string period = JoinPath(data_dir, kStatPeriodFile);
   TIniFile ini;
   ini.Load(period);

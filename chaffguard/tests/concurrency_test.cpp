@@ -48,6 +48,26 @@ TEST(TwoHosts, ShareOneDatabaseFolderWithoutLosingAWrite) {
                cg_test::ReadFile(dir.File("host.log")).find("ERROR") != std::string::npos);
 }
 
+TEST(TwoHosts, CountEveryStatisticsEvent) {
+  cg_test::ScratchDir dir;
+  std::filesystem::create_directories(dir.path() / "MAIL" / "bob");
+  cg_test::WriteFile(dir.File("chaffguard.ini"),
+                     "[chaffguard]\r\nEnabled=1\r\nLogFile=" + dir.File("cg.log") + "\r\n");
+  cg_test::WriteFile(dir.File("virus.eml"),
+                     "Received: from c (8.8.8.8) by m\r\nSubject: [attach removed]\r\n\r\nx\r\n");
+  constexpr int kMessages = 20;
+  std::vector<long long> hosts;
+  for (int h = 0; h < 2; ++h) {
+    std::vector<std::string> args = {"--base", dir.Str(), "--from", "eve@ext.org", "--to",
+                                     "bob@localhost"};
+    for (int i = 0; i < kMessages; ++i) args.push_back(dir.File("virus.eml"));
+    hosts.push_back(cg_test::StartHost(args));
+  }
+  for (auto h : hosts) EXPECT_EQ(cg_test::WaitHost(h), 0);
+  const std::string stat = cg_test::ReadFile(dir.File("spamstat.txt"));
+  EXPECT_NE(stat.find("\r\nvirus=" + std::to_string(2 * kMessages) + "\r\n"), std::string::npos) << stat;
+}
+
 TEST(LockedDatabase, IsWaitedForWithinTheBusyTimeout) {
   cg_test::ScratchDir dir;
   std::filesystem::create_directories(dir.path() / "MAIL" / "bob");

@@ -247,7 +247,7 @@ TEST_F(ThroughHost, HostileInputNeitherCrashesNorWritesElsewhere) {
   EXPECT_EQ(Result(r), 0);  // not enabled by a settings file that says nothing
   std::set<std::string> expected = {"MAIL", "QUEUE", "cg.log", "chaffguard.ini", "host.log",
                                     "external.eml", "junk.eml", "long.eml", "words4.db3",
-                                    "white4.db3", "chaffguard.flg", "spamstat.csv"};
+                                    "white4.db3", "chaffguard.flg", "spamstat.csv", "spamstat.txt"};
   for (const auto& e : std::filesystem::directory_iterator(dir.path()))
     EXPECT_TRUE(expected.count(e.path().filename().string())) << e.path();
 }
