@@ -10,7 +10,9 @@
 //   ClassifyAndLearn(ctx)  the classify-and-learn stage that ends a call which
 //       needs testing (decode, tokens, verdict, marking, learning, saving the
 //       message file): see classify_stage.cpp
-//   RunCorrectionBatches(ctx)  the two correction batches before it (same file)
+//   RunCorrectionBatches(ctx)  the two correction batches before it
+//       (correction_batch.cpp); an invalid correction address is reported there,
+//       the waiting requests go to TrainCorrectionRequests (classify_stage.cpp)
 //
 // Exceptions inside the processing are logged (type "!") and sent to the
 // host's log; ReleaseJob is always called for job-file hosts.
@@ -63,6 +65,7 @@ const std::string& VersionText();
 std::string PluginFileVersion();
 
 void RunCorrectionBatches(DaemonContext& ctx);
+void TrainCorrectionRequests(DaemonContext& ctx, const std::string& dir, bool to_spam);
 void ClassifyAndLearn(DaemonContext& ctx);
 
 }  // namespace chaffguard

@@ -128,6 +128,27 @@ TEST_F(ThroughHost, CorrectionIsSavedForLocalSendersAndByPassword) {
     EXPECT_EQ(ReadFile(e.path().string()), kExternal);
 }
 
+TEST_F(ThroughHost, InvalidCorrectionAddressIsReportedAtEveryBatch) {
+  WriteFile(dir.File("chaffguard.ini"),
+            "[chaffguard]\r\nEnabled=1\r\nLogFile=" + dir.File("cg.log") +
+                "\r\nSpamAddr=spam@localhost\r\nNoSpamAddr=nobody@localhost\r\n");
+  Run({"--from", "eve@ext.org", "--to", "bob@localhost"});
+  Run({"--from", "eve@ext.org", "--to", "bob@localhost"});
+  EXPECT_FALSE(Logged("?SPAM correction address is invalid!"));
+  const std::string text = " NoSPAM correction address is invalid!";
+  size_t n = 0;
+  for (const auto& l : cg_test::ReadLines(dir.File("cg.log")))
+    n += l.size() > text.size() && l[0] == '?' && l.substr(l.size() - text.size()) == text;
+  EXPECT_EQ(n, 2u) << Log();
+  const std::string host_log = ReadFile(dir.File("host.log"));
+  EXPECT_NE(host_log.find(" - NoSPAM correction address is invalid!\n"), std::string::npos) << host_log;
+  // Mail that needs no test runs no batch.
+  std::filesystem::remove(dir.File("cg.log"));
+  WriteFile(dir.File("out.eml"), "Received: from pc (127.0.0.1) by mail\r\n\r\nx\r\n");
+  Run({"--from", "me@localhost", "--to", "friend@ext.org"}, "out.eml");
+  EXPECT_FALSE(Logged("?NoSPAM correction address is invalid!"));
+}
+
 TEST_F(ThroughHost, MailWithoutReceivedHeaderIsTheServersOwn) {
   WriteFile(dir.File("own.eml"), "From: postmaster@localhost\r\nSubject: report\r\n\r\nx\r\n");
   auto r = Run({"--from", "eve@ext.org", "--to", "bob@localhost"}, "own.eml");
