@@ -106,6 +106,20 @@ int TmwQuickAndDirtyHashStrings::Add(std::string_view key) {
   item.Hash = HashOf(key);
   item.Key.assign(key);
   if (item.Hash > max_hash_) max_hash_ = item.Hash;
+  if (policy_ == InsertPolicy::kKeepSorted && sorted_) {
+    std::size_t lo = 0;
+    std::size_t hi = items_.size();
+    while (lo < hi) {  // first item whose hash is above the new one
+      const std::size_t mid = lo + (hi - lo) / 2;
+      if (items_[mid].Hash <= item.Hash) {
+        lo = mid + 1;
+      } else {
+        hi = mid;
+      }
+    }
+    items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(lo), std::move(item));
+    return static_cast<int>(lo);
+  }
   items_.push_back(std::move(item));
   sorted_ = items_.size() < 2;
   return static_cast<int>(items_.size()) - 1;

@@ -18,6 +18,17 @@
 // without recursion and with a work list of at most log2(n) ranges. Ties keep
 // the order this sort leaves them in, which is deterministic for a given input.
 //
+// Insertion policy (chosen at construction):
+//   kLazyResort  (default) a new item is appended and clears the sorted flag,
+//                so the next lookup sorts the whole array again; a message
+//                whose distinct tokens arrive one by one costs one sort per
+//                new token.
+//   kKeepSorted  while the array is sorted, a new item is inserted at its hash
+//                position (after the items of equal hash), so it stays sorted
+//                and lookups never sort again. Keys, counts and lookups are the
+//                same as with kLazyResort; only the order of items of equal
+//                hash may differ (here: insertion order).
+//
 // Capacity: when the array is full it grows to count + count / 10 + 1 items.
 // Limits: at most INT32_MAX items; lookups and additions never fail otherwise.
 #pragma once
@@ -44,6 +55,11 @@ class TmwHashStringItem {
 
 class TmwQuickAndDirtyHashStrings {
  public:
+  enum class InsertPolicy { kLazyResort, kKeepSorted };
+
+  explicit TmwQuickAndDirtyHashStrings(InsertPolicy policy = InsertPolicy::kLazyResort)
+      : policy_(policy) {}
+
   // The additive hash of a key: sum of its bytes, ASCII letters upper-cased.
   static std::uint32_t HashOf(std::string_view key);
   // Token identity: same length, equal with ASCII letters compared without case.
@@ -62,8 +78,9 @@ class TmwQuickAndDirtyHashStrings {
   // Position of the item with this key, or -1. Sorts by hash first when needed.
   int IndexOf(std::string_view key);
 
-  // Appends a new item (count 1) without looking for an existing one and
-  // returns its position; clears the sorted flag.
+  // Adds a new item (count 1) without looking for an existing one and returns
+  // its position: appended, clearing the sorted flag, or (kKeepSorted on a
+  // sorted list) inserted at its hash position.
   int Add(std::string_view key);
 
   // Adds a token occurrence: a new key is added with count 1; an existing key
@@ -80,6 +97,7 @@ class TmwQuickAndDirtyHashStrings {
   void Clear();
 
  private:
+  InsertPolicy policy_;
   std::vector<TmwHashStringItem> items_;
   bool sorted_ = true;         // an empty list is sorted
   std::uint32_t max_hash_ = 0; // largest hash inserted so far

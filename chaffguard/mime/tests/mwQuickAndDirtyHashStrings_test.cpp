@@ -112,8 +112,8 @@ TEST(TokenList, GrowsByATenthPlusOneWhenFull) {
 }
 
 // Reference check over many keys in orders that break naive quicksorts.
-void ExpectMatchesReference(const std::vector<std::string>& keys) {
-  List list;
+void ExpectMatchesReference(const std::vector<std::string>& keys, List::InsertPolicy policy) {
+  List list(policy);
   std::map<std::string, int> reference;  // upper-cased key -> count
   for (std::size_t i = 0; i < keys.size(); ++i) {
     list.AddOccurrence(keys[i], true);
@@ -133,7 +133,7 @@ void ExpectMatchesReference(const std::vector<std::string>& keys) {
   for (int i = 1; i < list.Count(); ++i) ASSERT_LE(list[i - 1].Hash, list[i].Hash);
 }
 
-TEST(TokenList, SortsAndFindsManyKeysInAnyOrder) {
+void ExpectManyKeysFound(List::InsertPolicy policy) {
   std::mt19937 rng(7);
   std::vector<std::string> random_keys;
   for (int i = 0; i < 3000; ++i) {
@@ -142,20 +142,48 @@ TEST(TokenList, SortsAndFindsManyKeysInAnyOrder) {
     for (int j = 0; j < n; ++j) k.push_back("abcXYZ019!\xE9"[rng() % 11]);
     random_keys.push_back(k);
   }
-  ExpectMatchesReference(random_keys);
+  ExpectMatchesReference(random_keys, policy);
 
   std::vector<std::string> ascending;
   for (int i = 0; i < 2000; ++i) ascending.push_back(std::string(1 + i / 100, 'a') + std::to_string(i));
-  ExpectMatchesReference(ascending);
+  ExpectMatchesReference(ascending, policy);
   std::reverse(ascending.begin(), ascending.end());
-  ExpectMatchesReference(ascending);
+  ExpectMatchesReference(ascending, policy);
 
   std::vector<std::string> one_hash;  // every permutation of the same letters
   std::string letters = "abcdef";
   do {
     one_hash.push_back(letters);
   } while (std::next_permutation(letters.begin(), letters.end()));
-  ExpectMatchesReference(one_hash);
+  ExpectMatchesReference(one_hash, policy);
+}
+
+TEST(TokenList, SortsAndFindsManyKeysInAnyOrder) { ExpectManyKeysFound(List::InsertPolicy::kLazyResort); }
+
+TEST(TokenListKeepSorted, FindsManyKeysInAnyOrder) { ExpectManyKeysFound(List::InsertPolicy::kKeepSorted); }
+
+TEST(TokenListKeepSorted, InsertsAtTheHashPositionAfterEqualHashes) {
+  List list(List::InsertPolicy::kKeepSorted);
+  for (const char* k : {"zz", "aa", "BC", "mm", "AD"}) list.AddOccurrence(k, true);
+  EXPECT_TRUE(list.IsSortedByHash());
+  std::vector<std::string> order;
+  for (int i = 0; i < list.Count(); ++i) order.push_back(list[i].Key);
+  EXPECT_EQ(order, (std::vector<std::string>{"aa", "BC", "AD", "mm", "zz"}));
+  list.SortByInterest();  // after another ordering, additions append again until a lookup
+  list.Add("ab");
+  EXPECT_EQ(list[list.Count() - 1].Key, "ab");
+  EXPECT_GE(list.IndexOf("ab"), 0);
+  EXPECT_TRUE(list.IsSortedByHash());
+}
+
+TEST(TokenListKeepSorted, GrowsByATenthPlusOneWhenFull) {
+  List list(List::InsertPolicy::kKeepSorted);
+  std::vector<std::size_t> capacities;
+  for (int i = 0; i < 12; ++i) {
+    list.AddOccurrence("k" + std::to_string(11 - i), true);
+    capacities.push_back(list.Capacity());
+  }
+  EXPECT_EQ(capacities, (std::vector<std::size_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 12}));
 }
 
 TEST(TokenList, SortsByInterestAscending) {
