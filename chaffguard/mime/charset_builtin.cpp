@@ -78,6 +78,7 @@ std::optional<UnicodeForm> FormOf(CharsetId id) {
       {"UTF-16BE", UnicodeForm::kUtf16Be},   {"UTF-16LE", UnicodeForm::kUtf16Le},
       {"UTF-32", UnicodeForm::kUtf32},       {"UTF-32BE", UnicodeForm::kUtf32Be},
       {"UTF-32LE", UnicodeForm::kUtf32Le},   {"UNICODE-1-1-UTF-7", UnicodeForm::kUtf7},
+      {"C99", UnicodeForm::kC99},            {"JAVA", UnicodeForm::kJava},
   };
   for (const Entry& e : kForms) {
     if (e.name == name) return e.form;

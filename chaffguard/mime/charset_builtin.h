@@ -6,9 +6,9 @@
 //   - one table of the upper 128 code points for each single-byte charset of the
 //     alias table and for Kamenicky (generated tables, see charset_tables.h);
 //   - the Unicode codecs of unicode_codecs.h for UTF-8, UTF-7, modified UTF-7,
-//     UCS-2, UCS-4, UTF-16 and UTF-32.
+//     UCS-2, UCS-4, UTF-16, UTF-32, C99 and JAVA.
 //
-// Limits: the multi-byte East Asian charsets, C99, JAVA and CP853 have no
+// Limits: the multi-byte East Asian charsets and CP853 have no
 // built-in converter; text declared in them is read as ISO-8859-1 and text for
 // them is written as ISO-8859-1. HasBuiltinConverter() tells which is which.
 // Diagnostics: none. Unassigned bytes of a single-byte source are dropped; a

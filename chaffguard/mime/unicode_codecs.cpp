@@ -196,6 +196,79 @@ std::string EncodeUtf7(std::u32string_view cps, bool modified) {
   return out;
 }
 
+// ---- escape forms ----
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// Reads `digits` hex digits at s[at]; -1 when they are not all there.
+long ReadHex(std::string_view s, std::size_t at, int digits) {
+  if (at + static_cast<std::size_t>(digits) > s.size()) return -1;
+  long v = 0;
+  for (int k = 0; k < digits; ++k) {
+    const int d = HexDigit(s[at + static_cast<std::size_t>(k)]);
+    if (d < 0) return -1;
+    v = v * 16 + d;
+  }
+  return v;
+}
+
+std::u32string DecodeEscapes(std::string_view s, bool c99) {
+  std::u32string out;
+  Utf16Joiner joiner{out};
+  const unsigned direct_limit = c99 ? 0xA0 : 0x80;
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    if (b == '\\' && i + 1 < s.size() && (s[i + 1] == 'u' || (c99 && s[i + 1] == 'U'))) {
+      const int digits = s[i + 1] == 'u' ? 4 : 8;
+      const long v = ReadHex(s, i + 2, digits);
+      if (v >= 0) {
+        if (c99) {
+          if (IsScalar(static_cast<char32_t>(v))) out.push_back(static_cast<char32_t>(v));
+        } else {
+          joiner.Push(static_cast<char32_t>(v));
+        }
+        i += 2 + static_cast<std::size_t>(digits);
+        continue;
+      }
+    }
+    if (b < direct_limit) joiner.Push(b);
+    ++i;
+  }
+  return out;
+}
+
+void AppendEscape(std::string& out, char32_t c, bool big) {
+  constexpr char kHexDigits[] = "0123456789abcdef";
+  out.push_back('\\');
+  out.push_back(big ? 'U' : 'u');
+  for (int k = big ? 7 : 3; k >= 0; --k) out.push_back(kHexDigits[(c >> (4 * k)) & 15]);
+}
+
+std::string EncodeEscapes(std::u32string_view cps, bool c99) {
+  std::string out;
+  for (char32_t c : cps) {
+    if (!IsScalar(c)) continue;
+    if (c < (c99 ? 0xA0u : 0x80u)) {
+      out.push_back(static_cast<char>(c));
+    } else if (c < 0x10000) {
+      AppendEscape(out, c, false);
+    } else if (c99) {
+      AppendEscape(out, c, true);
+    } else {
+      std::u16string units;
+      AppendUtf16Units(units, c);
+      for (char16_t u : units) AppendEscape(out, u, false);
+    }
+  }
+  return out;
+}
+
 // ---- fixed-width forms ----
 
 enum class Order { kDetect, kBig, kLittle };
@@ -283,6 +356,8 @@ std::u32string DecodeUnicode(UnicodeForm form, std::string_view bytes) {
     case UnicodeForm::kUtf32: return DecodeFixed(bytes, 4, Order::kDetect, false);
     case UnicodeForm::kUtf32Be: return DecodeFixed(bytes, 4, Order::kBig, false);
     case UnicodeForm::kUtf32Le: return DecodeFixed(bytes, 4, Order::kLittle, false);
+    case UnicodeForm::kC99: return DecodeEscapes(bytes, true);
+    case UnicodeForm::kJava: return DecodeEscapes(bytes, false);
   }
   return {};
 }
@@ -311,6 +386,8 @@ std::string EncodeUnicode(UnicodeForm form, std::u32string_view cps) {
     case UnicodeForm::kUtf32: return EncodeFixed(cps, 4, true, true, false);
     case UnicodeForm::kUtf32Be: return EncodeFixed(cps, 4, true, false, false);
     case UnicodeForm::kUtf32Le: return EncodeFixed(cps, 4, false, false, false);
+    case UnicodeForm::kC99: return EncodeEscapes(cps, true);
+    case UnicodeForm::kJava: return EncodeEscapes(cps, false);
   }
   return {};
 }

@@ -35,6 +35,8 @@ enum class UnicodeForm {
   kUtf32,
   kUtf32Be,
   kUtf32Le,
+  kC99,   // ASCII with "\uXXXX" and "\UXXXXXXXX" escapes (bytes below 0xA0 direct)
+  kJava,  // ASCII with "\uXXXX" escapes, surrogate pairs beyond U+FFFF
 };
 
 std::u32string DecodeUnicode(UnicodeForm form, std::string_view bytes);

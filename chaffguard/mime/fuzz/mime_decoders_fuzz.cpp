@@ -16,6 +16,7 @@
 #include "charset_names.h"
 #include "encoded_words.h"
 #include "mwQuickAndDirtyHashStrings.h"
+#include "token_split.h"
 #include "transfer_codecs.h"
 #include "unicode_codecs.h"
 
@@ -81,5 +82,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   list.SortByInterest();
   for (int i = 1; i < list.Count(); ++i) Check(!(list[i].Interest < list[i - 1].Interest));
+
+  // Both insertion policies give the same tokens and counts.
+  TokenLimits limits;
+  limits.min_token_length = 1 + data[0] % 4;
+  limits.max_token_length = limits.min_token_length + data[1] % 24;
+  limits.max_length = 64 + size % 4096;
+  TmwQuickAndDirtyHashStrings lazy(TmwQuickAndDirtyHashStrings::InsertPolicy::kLazyResort);
+  TmwQuickAndDirtyHashStrings kept(TmwQuickAndDirtyHashStrings::InsertPolicy::kKeepSorted);
+  const std::string stripped = StripHtmlTags(RemoveHtmlComments(text));
+  Check(stripped.size() <= text.size() * 2);
+  for (TmwQuickAndDirtyHashStrings* l : {&lazy, &kept}) {
+    TokenizeText(text, "", TokenMode::kCounting, limits, *l);
+    TokenizeText(stripped, "", TokenMode::kNoIncrement, limits, *l);
+  }
+  Check(lazy.Count() == kept.Count());
+  for (int i = 0; i < lazy.Count(); ++i) {
+    Check(lazy[i].Key.size() >= limits.min_token_length &&
+          lazy[i].Key.size() <= limits.max_token_length);
+    const int j = kept.IndexOf(lazy[i].Key);
+    Check(j >= 0 && kept[j].Key == lazy[i].Key && kept[j].Count == lazy[i].Count);
+  }
   return 0;
 }

@@ -100,7 +100,16 @@ INSTANTIATE_TEST_SUITE_P(
         // not in the table: ISO-8859-1
         ResolveCase{"", "ISO-8859-1"}, ResolveCase{"x-user-defined", "ISO-8859-1"},
         ResolveCase{"utf", "ISO-8859-1"}, ResolveCase{"8859-2", "ISO-8859-1"},
-        ResolveCase{" utf-8", "ISO-8859-1"}, ResolveCase{"utf-8 ", "ISO-8859-1"}));
+        ResolveCase{" utf-8", "ISO-8859-1"}, ResolveCase{"utf-8 ", "ISO-8859-1"}),
+    [](const testing::TestParamInfo<ResolveCase>& info) {
+      std::string name = std::to_string(info.index) + "_";
+      for (const char* p = info.param.name; *p != '\0'; ++p) {
+        const char c = *p;
+        const bool alnum = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        name.push_back(alnum ? c : '_');
+      }
+      return name;
+    });
 
 TEST(ResolveCharset, DifferentNamesOfOneCharsetCompareEqual) {
   EXPECT_EQ(ResolveCharset("cp1252"), ResolveCharset("WINDOWS-1252"));

@@ -43,6 +43,8 @@ const CodecCase kExactCases[] = {
     {"utf32 writes a big-endian mark", UnicodeForm::kUtf32, U"A",
      B({0x00, 0x00, 0xFE, 0xFF, 0x00, 0x00, 0x00, 0x41})},
     {"utf32be", UnicodeForm::kUtf32Be, U"\u00e9", B({0x00, 0x00, 0x00, 0xE9})},
+    {"c99", UnicodeForm::kC99, U"a\u0085\u00e9\U0001F600", "a\x85" "\\u00e9\\U0001f600"},
+    {"java", UnicodeForm::kJava, U"a\u00e9\U0001F600", "a\\u00e9\\ud83d\\ude00"},
 };
 
 TEST(UnicodeCodecs, EncodesAndDecodesTheKnownForms) {
@@ -83,6 +85,11 @@ TEST(UnicodeCodecs, DropsMalformedInputWhileDecoding) {
       {"utf32 little-endian mark", UnicodeForm::kUtf32, B({0xFF, 0xFE, 0, 0, 0x45, 0, 0, 0}),
        U"E"},
       {"ucs4 truncated unit", UnicodeForm::kUcs4Be, B({0, 0, 0, 0x46, 0, 0}), U"F"},
+      {"c99 short escape kept as text", UnicodeForm::kC99, "\\u12x", U"\\u12x"},
+      {"c99 upper-case hex", UnicodeForm::kC99, "\\u00E9", U"\u00e9"},
+      {"java has no long escape", UnicodeForm::kJava, "\\U0001F600", U"\\U0001F600"},
+      {"java drops 8-bit bytes", UnicodeForm::kJava, "a\xE9", U"a"},
+      {"java lone surrogate escape", UnicodeForm::kJava, "\\ud83dz", U"z"},
   };
   for (const DecodeCase& c : cases) EXPECT_EQ(DecodeUnicode(c.form, c.bytes), c.text) << c.label;
 }
