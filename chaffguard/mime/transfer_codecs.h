@@ -33,7 +33,9 @@
 //   EncodeUuencodeLines,   45 bytes per line, without "begin"/"end" lines.
 //   EncodeXxencodeLines
 // Joining encoded lines with CR LF (and a CR LF after the last) and decoding
-// gives the data back.
+// gives the data back, except that a uuencoded or xxencoded data line that
+// happens to start with "BEGIN", "END" or "TABLE" is skipped like a frame line
+// (for example an xxencoded line of 16 bytes whose data encodes to "ND...").
 #pragma once
 
 #include <string>

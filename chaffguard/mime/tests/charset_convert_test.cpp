@@ -1,4 +1,5 @@
 #include "charset_convert.h"
+#include "transfer_codecs.h"
 
 #include <gtest/gtest.h>
 
@@ -144,8 +145,55 @@ TEST(ConvertCharsetLibrary, SystemLibraryAgreesWithTheBuiltInTablesOnCommonChars
   }
 }
 
-TEST(ConvertCharsetLibrary, LoadsTheSystemLibraryOnceAndKeepsIt) {
-  EXPECT_EQ(SystemIconv(), SystemIconv());
+std::string RunLibrary(const IconvFunctions& lib, const char* to, const char* from,
+                       std::string in) {
+  void* cd = lib.open(to, from);
+  if (cd == reinterpret_cast<void*>(static_cast<std::intptr_t>(-1))) return "(not opened)";
+  std::string out(in.size() * 4 + 8, '\0');
+  char* in_ptr = in.data();
+  std::size_t in_left = in.size();
+  char* out_ptr = out.data();
+  std::size_t out_left = out.size();
+  lib.convert(cd, &in_ptr, &in_left, &out_ptr, &out_left);
+  lib.close(cd);
+  out.resize(out.size() - out_left);
+  return out;
+}
+
+TEST(SystemIconvLibrary, IsLoadedOnceAndConverts) {
+  const IconvFunctions* lib = SystemIconv();
+  ASSERT_NE(lib, nullptr);
+  EXPECT_EQ(SystemIconv(), lib);
+#ifdef _WIN32
+  // The stand-in DLL built beside the test program (tests/fake_iconv_dll.cpp).
+  EXPECT_NE(lib->origin.find("libiconv-2.dll"), std::string::npos) << lib->origin;
+  EXPECT_NE(lib->control, nullptr);
+  EXPECT_EQ(RunLibrary(*lib, "UCS-2BE//IGNORE", "X-CHAFFGUARD-TEST", "copy"), "copy");
+  EXPECT_EQ(RunLibrary(*lib, "UCS-2BE//IGNORE", "ISO-8859-2", "x"), "(not opened)");
+#else
+  EXPECT_EQ(RunLibrary(*lib, "UCS-2BE//IGNORE", "ISO-8859-2", "a\xB1"),
+            std::string("\0a\x01\x05", 4))
+      << lib->origin;
+#endif
+}
+
+}  // namespace
+}  // namespace chaffguard::mime
+
+namespace chaffguard::mime {
+namespace {
+
+// The decoding of a text part: transfer decoding, then conversion to UTF-8.
+TEST(PartTextDecoding, Latin2Base64AndQuotedPrintableBecomeUtf8) {
+  const std::string utf8 =
+      "Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87 g\xC4\x99\xC5\x9Bl\xC4\x85 ja\xC5\xBA\xC5\x84";
+  const std::string base64_body = "WmG/87Pm\r\nIGfqtmyxIGphvPE=\r\n";
+  const std::string qp_body = "<p>Za=BF=F3=B3=E6 g=EA=B6l=B1 =\r\nja=BC=F1</p>\r\n";
+  for (ConverterChoice choice : {ConverterChoice::kBuiltinOnly, ConverterChoice::kLibraryFirst}) {
+    EXPECT_EQ(ConvertCharset(DecodeBase64(base64_body), "ISO-8859-2", "UTF-8", choice), utf8);
+    EXPECT_EQ(ConvertCharset(DecodeQuotedPrintable(qp_body), "iso-8859-2", "utf-8", choice),
+              "<p>" + utf8 + "</p>\r\n");
+  }
 }
 
 }  // namespace

@@ -120,6 +120,17 @@ TEST(Xxencode, DecodesLineByLineSkippingFrameLines) {
   for (const DecodeCase& c : cases) EXPECT_EQ(DecodeXxencode(c.in), c.out) << c.label;
 }
 
+TEST(SixBitEncodings, ADataLineThatLooksLikeAFrameLineIsSkipped) {
+  // 16 bytes xxencode to a line starting with "E" (16); data encoding to "ND"
+  // makes it read as an "END" line. Found by the fuzzer.
+  const std::string data = std::string("d\xF0") + std::string(14, 'z');
+  const std::vector<std::string> lines = EncodeXxencodeLines(data);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].substr(0, 3), "END");
+  EXPECT_EQ(DecodeXxencode(Join(lines)), "");
+  EXPECT_EQ(DecodeXxencode("1Eq3o\r\n" + Join(lines) + "1Eq3o\r\n"), "CatCat");
+}
+
 TEST(SixBitEncodings, RoundTripThroughTheirLines) {
   std::string data;
   for (int i = 0; i < 100; ++i) data.push_back(static_cast<char>(255 - i * 3));
