@@ -71,7 +71,8 @@ endfunction()
 option(OSTREL_FUZZ "Build the libFuzzer targets (clang only)" OFF)
 if(OSTREL_FUZZ)
   set(OSTREL_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=undefined)
-  add_compile_options(${OSTREL_SANITIZE} -fno-omit-frame-pointer)
+  # Every library is instrumented for coverage, not only the fuzz targets.
+  add_compile_options(${OSTREL_SANITIZE} -fsanitize=fuzzer-no-link -fno-omit-frame-pointer)
   add_link_options(${OSTREL_SANITIZE})
 endif()
 
