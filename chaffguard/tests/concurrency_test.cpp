@@ -94,5 +94,37 @@ TEST(LockedDatabase, IsWaitedForWithinTheBusyTimeout) {
   EXPECT_TRUE(IsListed(*holder, kWhiteList, "friend@ext.org"));
 }
 
+TEST(LockedDatabase, HeldPastTheBusyTimeoutFailsTheJobAndLeavesTheMessage) {
+  cg_test::ScratchDir dir;
+  std::filesystem::create_directories(dir.path() / "MAIL" / "bob");
+  cg_test::WriteFile(dir.File("chaffguard.ini"),
+                     "[chaffguard]\r\nEnabled=1\r\nLogFile=" + dir.File("cg.log") + "\r\n");
+  const std::string message = "Received: from pc (127.0.0.1) by mail\r\nSubject: x\r\n\r\nbody\r\n";
+  cg_test::WriteFile(dir.File("out.eml"), message);
+  const std::string data = WithTrailingSep(dir.Str());
+  CreateDatabases(data);
+  auto holder = OpenListDb(data, true);
+  holder->BeginTransaction("", "EXCLUSIVE");
+  const auto start = std::chrono::steady_clock::now();
+  auto r = cg_test::RunHostHere({"--base", dir.Str(), "--from", "me@localhost", "--to",
+                                 "friend@ext.org", dir.File("out.eml")},
+                                dir.Str());
+  const auto waited = std::chrono::steady_clock::now() - start;
+  holder->Commit();
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_GE(waited, std::chrono::milliseconds(9500)) << "the busy timeout is 10 s";
+  const std::string log = cg_test::ReadFile(dir.File("cg.log"));
+  EXPECT_NE(log.find("Error executing SQL"), std::string::npos) << log;
+  EXPECT_NE(log.find("database file is locked"), std::string::npos) << log;
+  EXPECT_NE(cg_test::ReadFile(dir.File("host.log")).find(" - ERROR: "), std::string::npos);
+  EXPECT_FALSE(IsListed(*holder, kWhiteList, "friend@ext.org"));
+  // The job file the host reports (third column) still holds the message as it arrived.
+  const auto tab = r.out.rfind('\t');
+  ASSERT_NE(tab, std::string::npos) << r.out;
+  std::string job = r.out.substr(tab + 1);
+  while (!job.empty() && (job.back() == '\n' || job.back() == '\r')) job.pop_back();
+  EXPECT_EQ(cg_test::ReadFile(job), message);
+}
+
 }  // namespace
 }  // namespace chaffguard
