@@ -1,5 +1,7 @@
 #include "readview.h"
 
+#include <new>
+
 #if !defined(_WIN32)
 #include <sys/mman.h>
 #endif
@@ -25,8 +27,22 @@ ReadView::~ReadView() {
 const unsigned char* ReadView::bytes(std::uint64_t at, std::size_t n) {
   if (n > kMaxPiece || at > size_ || n > size_ - at) return nullptr;
   if (map_) return map_ + at;
+  if (whole_) return buf_.data() + at;
   buf_.resize(n ? n : 1);
   if (n > 0 && (!f_.seek(at) || f_.read(buf_.data(), n) != n)) return nullptr;
+  return buf_.data();
+}
+
+const unsigned char* ReadView::whole() {
+  if (map_) return map_;
+  if (size_ > SIZE_MAX / 2) return nullptr;
+  try {
+    buf_.resize(static_cast<std::size_t>(size_) + 1);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+  if (size_ > 0 && (!f_.seek(0) || f_.read(buf_.data(), static_cast<std::size_t>(size_)) != size_)) return nullptr;
+  whole_ = true;
   return buf_.data();
 }
 

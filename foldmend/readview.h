@@ -8,6 +8,9 @@
 //   v.bytes(at, n)        pointer to n bytes at offset at, or nullptr when
 //                         they do not lie wholly inside the file (or the
 //                         read fails); valid until the next call
+//   v.whole()             pointer to all size() bytes (read into memory
+//                         where the file cannot be mapped), nullptr when
+//                         that fails; valid while the view lives
 //
 // Limits: n is at most kMaxPiece; the file must not shrink while the view
 // is in use (the folder is opened for writing, which keeps other writers
@@ -31,12 +34,14 @@ class ReadView {
   ~ReadView();
   std::uint64_t size() const { return size_; }
   const unsigned char* bytes(std::uint64_t at, std::size_t n);
+  const unsigned char* whole();
 
  private:
   File& f_;
   std::uint64_t size_ = 0;
   const unsigned char* map_ = nullptr;
   std::vector<unsigned char> buf_;
+  bool whole_ = false;  // buf_ holds the whole file
 };
 
 }  // namespace foldmend
