@@ -75,8 +75,8 @@ class RangeWriter {
 
 // Copies the messages; false on any short read or write. The trailing
 // Ctrl+Z bytes dropped are those of a message's last 8192-byte block, as
-// with a copy in 8192-byte blocks; a message that keeps all its bytes and is
-// followed by a Ctrl+Z in the old master is copied together with that byte.
+// with a copy in 8192-byte blocks; the Ctrl+Z written after a message is
+// copied from the old master with it whenever one stands there.
 bool copy_messages(File& index, File& master, File& w1, File& w2) {
   ByteReader in(index);
   ReadView view(master);
@@ -99,10 +99,15 @@ bool copy_messages(File& index, File& master, File& w1, File& w2) {
       if (!t) return false;
       std::size_t w = tail;
       while (w > 0 && t[w - 1] == kCtrlZ) --w;
-      if (!out.copy(from, head + w)) return false;
-      // The one Ctrl+Z after the message.
-      const unsigned char* next = w == tail ? view.bytes(static_cast<std::uint64_t>(from) + len, 1) : nullptr;
-      bool ok = next && *next == kCtrlZ ? out.copy(from + len, 1) : out.byte(kCtrlZ);
+      // The one Ctrl+Z after the message: the first one dropped, or the
+      // byte after the message when that is one, else written on its own.
+      bool ok;
+      if (w < tail) {
+        ok = out.copy(from, head + w + 1);
+      } else {
+        const unsigned char* next = view.bytes(static_cast<std::uint64_t>(from) + len, 1);
+        ok = next && *next == kCtrlZ ? out.copy(from, len + 1) : out.copy(from, len) && out.byte(kCtrlZ);
+      }
       if (!ok) return false;
       written = head + w;
     }
@@ -163,8 +168,10 @@ int compact_folder(Context& ctx, const std::string& path) {
     fs_remove(work1);
     return 0;
   }
-  // The new index goes out in large blocks.
+  // The new index goes out in large blocks; the new master is written in
+  // large pieces already (a stdio buffer would only add reads on each seek).
   std::setvbuf(w1.get(), index_buffer.data(), _IOFBF, index_buffer.size());
+  std::setvbuf(w2.get(), nullptr, _IONBF, 0);
   auto drop_work = [&] {
     w1.close();
     w2.close();
