@@ -6,6 +6,7 @@
 
 #include "fileio.h"
 #include "format.h"
+#include "readview.h"
 #include "winfs.h"
 
 namespace foldmend {
@@ -86,13 +87,13 @@ class SeenIds {
 }  // namespace
 
 static int scan(Context& ctx, File& master, File& index, int& dups) {
-  std::uint64_t mlen = master.size();
+  ReadView mview(master);  // one byte per message: mapped where possible
+  std::uint64_t mlen = mview.size();
   std::uint64_t ilen = index.size();
   if (ilen % kRecordSize != 0) return 3;
   std::uint64_t n = ilen / kRecordSize;
   SeenIds seen;
   ByteReader in(index);
-  ByteReader mread(master);  // messages mostly lie in index order: one buffer serves many
   for (std::uint64_t i = 0; i < n; ++i) {
     Record r;
     if (in.read(r.b.data(), kRecordSize) != kRecordSize) return 4;
@@ -100,8 +101,12 @@ static int scan(Context& ctx, File& master, File& index, int& dups) {
     std::uint32_t off = r.offset();
     if (off < kHeaderSize || off > mlen) return 6;
     if (i > 0) {
-      if (!mread.seek(off - 1)) return 7;
-      int c = mread.get();
+      int c = -1;
+      if (off - 1 < mlen) {
+        const unsigned char* p = mview.bytes(off - 1, 1);
+        if (!p) return 7;
+        c = *p;
+      }
       if (c >= 0 && c != kCtrlZ) {
         ctx.out.emit(0, "Message %d: expected Ctrl+Z at offset %lld.\r\n", static_cast<int>(i - 1),
                      static_cast<long long>(off) - 1);

@@ -6,6 +6,7 @@
 #include "check.h"
 #include "fileio.h"
 #include "format.h"
+#include "readview.h"
 #include "winfs.h"
 
 namespace foldmend {
@@ -41,40 +42,76 @@ void report_51(Context& ctx, unsigned long code) {
   ctx.out.emit(0, "#51 - \"%s\"\r\n", text.c_str());
 }
 
+// Collects what goes into the new master as ranges of the old one, so that
+// neighbouring kept messages (with their Ctrl+Z) go out in one copy.
+class RangeWriter {
+ public:
+  RangeWriter(File& from, File& to) : from_(from), to_(to), buf_(kBigBlock) {}
+  bool copy(std::uint64_t at, std::uint64_t n) {
+    if (n == 0) return true;
+    if (n_ > 0 && at_ + n_ == at) {
+      n_ += n;
+      return true;
+    }
+    if (!flush()) return false;
+    at_ = at;
+    n_ = n;
+    return true;
+  }
+  bool byte(unsigned char c) { return flush() && to_.write(&c, 1) == 1; }
+  bool flush() {
+    if (n_ == 0) return true;
+    std::uint64_t n = n_;
+    n_ = 0;
+    return to_.append_range(from_, at_, n, buf_);
+  }
+
+ private:
+  File& from_;
+  File& to_;
+  std::vector<unsigned char> buf_;
+  std::uint64_t at_ = 0, n_ = 0;
+};
+
 // Copies the messages; false on any short read or write. The trailing
 // Ctrl+Z bytes dropped are those of a message's last 8192-byte block, as
-// with a copy in 8192-byte blocks; the bytes before that block are copied
-// in one piece (in the kernel where it can).
+// with a copy in 8192-byte blocks; the Ctrl+Z written after a message is
+// copied from the old master with it whenever one stands there.
 bool copy_messages(File& index, File& master, File& w1, File& w2) {
   ByteReader in(index);
+  ReadView view(master);
+  RangeWriter out(master, w2);
   std::uint32_t seq = 0;
   std::uint64_t out_len = kHeaderSize;
-  std::vector<unsigned char> buf(kBigBlock + 1);  // room for the Ctrl+Z
   for (;;) {
     Record r;
-    if (in.read(r.b.data(), kRecordSize) < kRecordSize) return true;  // a trailing partial record is ignored
+    if (in.read(r.b.data(), kRecordSize) < kRecordSize) return out.flush();  // a trailing partial record is ignored
     if (r.flags() & kFlagDeleted) continue;
     std::uint32_t from = r.offset();
     r.set_offset(static_cast<std::uint32_t>(out_len));
     r.set_sequence(seq++);
     std::uint64_t len = r.length();
-    std::size_t last_block = len % kCopyBlock == 0 ? kCopyBlock : static_cast<std::size_t>(len % kCopyBlock);
     std::uint64_t written = 0;
     if (len > 0) {
-      // The last 8192-byte block is read to drop its trailing Ctrl+Z bytes;
-      // what comes before it is copied as it stands.
-      std::uint64_t head = len - (len < last_block ? len : last_block);
-      if (head > 0 && !w2.append_range(master, from, head, buf)) return false;
-      std::size_t tail = static_cast<std::size_t>(len - head);
-      if (!master.seek(static_cast<std::uint64_t>(from) + head) || master.read(buf.data(), tail) != tail)
-        return false;
+      std::size_t tail = len % kCopyBlock == 0 ? kCopyBlock : static_cast<std::size_t>(len % kCopyBlock);
+      std::uint64_t head = len - tail;
+      const unsigned char* t = view.bytes(static_cast<std::uint64_t>(from) + head, tail);
+      if (!t) return false;
       std::size_t w = tail;
-      while (w > 0 && buf[w - 1] == kCtrlZ) --w;
-      buf[w] = kCtrlZ;  // the one Ctrl+Z after the message, written with it
-      if (w2.write(buf.data(), w + 1) != w + 1) return false;
+      while (w > 0 && t[w - 1] == kCtrlZ) --w;
+      // The one Ctrl+Z after the message: the first one dropped, or the
+      // byte after the message when that is one, else written on its own.
+      bool ok;
+      if (w < tail) {
+        ok = out.copy(from, head + w + 1);
+      } else {
+        const unsigned char* next = view.bytes(static_cast<std::uint64_t>(from) + len, 1);
+        ok = next && *next == kCtrlZ ? out.copy(from, len + 1) : out.copy(from, len) && out.byte(kCtrlZ);
+      }
+      if (!ok) return false;
       written = head + w;
     }
-    out_len += written + (r.length() > 0 ? 1 : 0);
+    out_len += written + (len > 0 ? 1 : 0);
     r.set_length(static_cast<std::uint32_t>(written));
     if (w1.write(r.b.data(), kRecordSize) != kRecordSize) return false;
   }
@@ -119,6 +156,7 @@ int compact_folder(Context& ctx, const std::string& path) {
     ctx.out.emit(0, "#021 Could not create a temporary file (2) for compaction.\r\n");
     return 0;
   }
+  std::vector<char> index_buffer(kBigBlock);  // outlives w1
   File w1, w2;
   if (!w1.open(work1, "w+b")) {
     ctx.out.emit(0, "#022 Could not open temporary compaction file.\r\n");
@@ -130,6 +168,10 @@ int compact_folder(Context& ctx, const std::string& path) {
     fs_remove(work1);
     return 0;
   }
+  // The new index goes out in large blocks; the new master is written in
+  // large pieces already (a stdio buffer would only add reads on each seek).
+  std::setvbuf(w1.get(), index_buffer.data(), _IOFBF, index_buffer.size());
+  std::setvbuf(w2.get(), nullptr, _IONBF, 0);
   auto drop_work = [&] {
     w1.close();
     w2.close();

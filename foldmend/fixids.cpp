@@ -5,26 +5,44 @@
 #include <new>
 #include <array>
 #include <cstring>
-#include <unordered_set>
+#include <map>
+#include <set>
 #include <vector>
 
 #include "fileio.h"
 #include "format.h"
+#include "readview.h"
 #include "winfs.h"
 
 namespace foldmend {
 
 namespace {
 
-// An ID folded to lower case, zero-padded to the field's width: equal keys
-// are IDs equal without regard to case.
-using Key = std::array<char, kIdField>;
+// An ID folded to lower case, zero-padded to the field's width and packed
+// into two integers: equal keys are IDs equal without regard to case. The
+// order of keys only serves to bring equal ones together.
+struct Key {
+  std::uint64_t a = 0, b = 0;
+  bool operator==(const Key&) const = default;
+  bool operator<(const Key& o) const { return a != o.a ? a < o.a : b < o.b; }
+};
+static_assert(kIdField <= 16, "an ID field fits in a key");
+
+// From the ID field of a record: bytes up to the first NUL.
+Key key_of_field(const unsigned char* field) {
+  unsigned char k[16] = {};
+  for (std::size_t i = 0; i < kIdField && field[i] != 0; ++i)
+    k[i] = static_cast<unsigned char>(std::tolower(field[i]));
+  Key key;
+  std::memcpy(&key.a, k, 8);
+  std::memcpy(&key.b, k + 8, 8);
+  return key;
+}
 
 Key key_of(const std::string& id) {
-  Key k{};
-  for (std::size_t i = 0; i < id.size() && i < kIdField; ++i)
-    k[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(id[i])));
-  return k;
+  unsigned char f[kIdField + 1] = {};
+  std::memcpy(f, id.data(), id.size() < kIdField ? id.size() : kIdField);
+  return key_of_field(f);
 }
 
 struct Event {
@@ -35,16 +53,36 @@ struct Event {
 struct Entry {
   Key key;
   std::size_t index;
-  bool operator<(const Entry& o) const {
-    int c = std::memcmp(key.data(), o.key.data(), kIdField);
-    return c != 0 ? c < 0 : index < o.index;
+  bool operator<(const Entry& o) const { return key == o.key ? index < o.index : key < o.key; }
+};
+
+// The index as loaded, with the records whose ID changed kept aside.
+class Records {
+ public:
+  Records(const unsigned char* base, std::size_t n) : base_(base), n_(n) {}
+  std::size_t size() const { return n_; }
+  std::uint32_t flags(std::size_t i) const { return get32(base_ + i * kRecordSize); }
+  const unsigned char* id_field(std::size_t i) const { return base_ + i * kRecordSize + 10; }
+  Record get(std::size_t i) const {
+    auto it = changed_.find(i);
+    if (it != changed_.end()) return it->second;
+    Record r;
+    std::memcpy(r.b.data(), base_ + i * kRecordSize, kRecordSize);
+    return r;
   }
+  void put(std::size_t i, const Record& r) { changed_[i] = r; }
+  const std::map<std::size_t, Record>& changed() const { return changed_; }
+
+ private:
+  const unsigned char* base_;
+  std::size_t n_;
+  std::map<std::size_t, Record> changed_;
 };
 
 // The (j, k) pairs at which the all-pairs walk gives a new ID, and to whom.
 // New IDs are unique when made, so they never start another pair: each group
 // of equal IDs is settled by its own members alone.
-std::vector<Event> plan(const std::vector<Record>& recs, const std::vector<Entry>& sorted) {
+std::vector<Event> plan(const Records& recs, const std::vector<Entry>& sorted) {
   std::vector<Event> events;
   std::size_t g = 0;
   while (g < sorted.size()) {
@@ -53,11 +91,11 @@ std::vector<Event> plan(const std::vector<Record>& recs, const std::vector<Entry
     std::size_t m = g;
     while (m + 1 < e) {
       std::size_t j = sorted[m].index;
-      bool j_keeps = recs[j].flags() & kFlagKeepId;
+      bool j_keeps = recs.flags(j) & kFlagKeepId;
       std::size_t next = e;
       for (std::size_t x = m + 1; x < e; ++x) {
         std::size_t k = sorted[x].index;
-        bool k_keeps = recs[k].flags() & kFlagKeepId;
+        bool k_keeps = recs.flags(k) & kFlagKeepId;
         if (!k_keeps) {
           events.push_back({j, k, k, 42});
         } else if (!j_keeps) {
@@ -93,7 +131,7 @@ class IdsInUse {
   bool contains(const Key& k) const {
     auto it = std::lower_bound(keys_.begin(), keys_.end(), k, less);
     if (it != keys_.end() && *it == k && counts_[static_cast<std::size_t>(it - keys_.begin())] > 0) return true;
-    return added_.count(std::string(k.data(), kIdField)) > 0;
+    return added_.count(k) > 0;
   }
   void replace(const Key& old_key, const Key& new_key) {
     auto it = std::lower_bound(keys_.begin(), keys_.end(), old_key, less);
@@ -101,16 +139,16 @@ class IdsInUse {
       auto& c = counts_[static_cast<std::size_t>(it - keys_.begin())];
       if (c > 0) --c;
     } else {
-      added_.erase(std::string(old_key.data(), kIdField));
+      added_.erase(old_key);
     }
-    added_.insert(std::string(new_key.data(), kIdField));
+    added_.insert(new_key);
   }
 
  private:
-  static bool less(const Key& a, const Key& b) { return std::memcmp(a.data(), b.data(), kIdField) < 0; }
+  static bool less(const Key& a, const Key& b) { return a < b; }
   std::vector<Key> keys_;
   std::vector<std::size_t> counts_;
-  std::unordered_set<std::string> added_;
+  std::set<Key> added_;
 };
 
 }  // namespace
@@ -131,33 +169,35 @@ int fix_ids_folder(Context& ctx, const std::string& path) {
     ctx.out.emit(0, "#045 Folder index is an invalid size - aborting.\r\n");
     return -1;
   }
-  std::vector<Record> recs;
+  // The index is mapped (or read) whole; only changed records are copied.
+  ReadView view(f);
+  const unsigned char* base = view.whole();
+  if (!base) {
+    ctx.out.emit(0, "#040 Memory allocation error while loading folder index.\r\n");
+    return -1;
+  }
+  Records recs(base, static_cast<std::size_t>(len / kRecordSize));
+  std::vector<Entry> sorted;
   try {
-    recs.resize(static_cast<std::size_t>(len / kRecordSize));
+    sorted.resize(recs.size());
   } catch (const std::bad_alloc&) {
     ctx.out.emit(0, "#040 Memory allocation error while loading folder index.\r\n");
     return -1;
   }
-  static_assert(sizeof(Record) == kRecordSize, "records are read and written as one block");
-  if (f.read(recs.data(), recs.size() * kRecordSize) != recs.size() * kRecordSize) {
-    ctx.out.emit(0, "#041 File read error while loading folder index.\r\n");
-    return -1;
-  }
-  std::vector<Entry> sorted(recs.size());
-  for (std::size_t i = 0; i < recs.size(); ++i) sorted[i] = {key_of(recs[i].id()), i};
+  for (std::size_t i = 0; i < recs.size(); ++i) sorted[i] = {key_of_field(recs.id_field(i)), i};
   std::sort(sorted.begin(), sorted.end());
   IdsInUse in_use(sorted);
   int corrections = 0;
-  std::vector<std::size_t> changed;
   for (const Event& e : plan(recs, sorted)) {
     bool made = false;
     for (int attempt = 0; attempt < 30 && !made; ++attempt) {
       std::string id = ctx.draw8(ctx.fix_counter) + ".CNM";
       Key key = key_of(id);
       if (in_use.contains(key)) continue;
-      in_use.replace(key_of(recs[e.r].id()), key);
-      recs[e.r].set_id(id);
-      changed.push_back(e.r);
+      Record r = recs.get(e.r);
+      in_use.replace(key_of_field(&r.b[10]), key);
+      r.set_id(id);
+      recs.put(e.r, r);
       made = true;
     }
     if (!made) {
@@ -171,11 +211,10 @@ int fix_ids_folder(Context& ctx, const std::string& path) {
     ctx.out.emit(0, "No ID corrections were required in folder '%s'.\r\n", name.c_str());
     return 0;
   }
-  std::sort(changed.begin(), changed.end());
   // Only ID fields changed: records that kept theirs are already on disk.
   bool write_ok = true;
-  for (std::size_t i : changed)
-    write_ok = write_ok && f.seek(i * kRecordSize) && f.write(recs[i].b.data(), kRecordSize) == kRecordSize;
+  for (const auto& [i, r] : recs.changed())
+    write_ok = write_ok && f.seek(i * kRecordSize) && f.write(r.b.data(), kRecordSize) == kRecordSize;
   if (!write_ok || !f.flush()) {
     ctx.out.emit(0, "#041 File write error saving index - you will need to rebuild this folder.\r\n");
     return -1;

@@ -1,18 +1,40 @@
 // foldmend: folder maintenance from the command line or a command file.
 // With FOLDMEND_ECHO set in the environment, the message output is also
 // written to standard output (it is otherwise shown only in the window).
+// With FOLDMEND_STOP_AT=N the process ends itself abruptly (as if killed)
+// just before its N-th file-system change (create, rename, remove), N >= 1:
+// used by the test that checks what an interrupted operation leaves behind.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "cli.h"
+#include "fileio.h"
 #include "platform.h"
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <csignal>
 #endif
 
+static void stop_at_from_environment() {
+  const char* v = std::getenv("FOLDMEND_STOP_AT");
+  if (!v) return;
+  long n = std::strtol(v, nullptr, 10);
+  if (n < 1) return;
+  foldmend::set_mutation_hook([n, count = 0L]() mutable {
+    if (++count < n) return;
+#ifdef _WIN32
+    TerminateProcess(GetCurrentProcess(), 137);
+#else
+    std::raise(SIGKILL);
+#endif
+  });
+}
+
 static int run(const std::string& command_line) {
+  stop_at_from_environment();
   foldmend::Context ctx;
   ctx.rng.seed(foldmend::tick_count());
   if (std::getenv("FOLDMEND_ECHO"))
