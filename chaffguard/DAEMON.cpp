@@ -185,6 +185,7 @@ short Daemon(void* job, const void* block, const char* param) {
   ctx.host = &host;
   ctx.settings = &g_settings;
   ctx.job = job;
+  ctx.start_ms = start;
   ctx.host_name = host.QueryHostValue(3);
   if (ctx.host_name.empty()) ctx.host_name = "-unknown-";
   const JobInfo info = host.ReadJobInfo(job);

@@ -49,6 +49,7 @@ struct DaemonContext {
   TMyStringList lines;
   std::unique_ptr<TSQLiteDatabase> list_db;
   std::unique_ptr<TSQLiteDatabase> words_db;
+  uint64_t start_ms = 0;  // TickMs() when the call began
   long double score = 0;
   bool spam = false;
 

@@ -1,9 +1,21 @@
-// The stages of a DAEMON call that need the token machinery: training the
-// waiting correction requests and classify-and-learn. They are filled in
-// together with message decoding, tokens, scoring and learning; until then a
-// message that needs testing is left exactly as it arrived and correction
-// requests stay waiting in their mailbox.
+// The classify-and-learn stage of a DAEMON call: decode a copy of the message,
+// tokenize it, look the tokens up, settle the verdict with the address lists
+// and the rule shortcuts, mark the message and save it. Training from the
+// verdict and the correction requests are not done here yet: waiting
+// correction requests stay in their mailbox.
+#include <memory>
+
+#include "BayPre.h"
 #include "DAEMON.h"
+#include "bayes4.h"
+#include "baymark.h"
+#include "bayscore.h"
+#include "baytokens.h"
+#include "cgtext.h"
+#include "clock.h"
+#include "msgsave.h"
+#include "patterns.h"
+#include "stats.h"
 
 namespace chaffguard {
 
@@ -13,6 +25,111 @@ void TrainCorrectionRequests(DaemonContext& ctx, const std::string& dir, bool to
   (void)to_spam;
 }
 
-void ClassifyAndLearn(DaemonContext& ctx) { (void)ctx; }
+namespace {
+
+bool Listed(DaemonContext& ctx, int kind, const std::string& a) {
+  return !a.empty() && IsListed(*ctx.list_db, kind, a);
+}
+
+}  // namespace
+
+void ClassifyAndLearn(DaemonContext& ctx) {
+  const Settings& s = *ctx.settings;
+  auto& lines = ctx.lines.lines;
+  if (ctx.test_only) ctx.Log('T', "Testing only!");
+
+  // Tokens of a decoded copy.
+  mime::TmwQuickAndDirtyHashStrings tokens;
+  std::vector<std::string> copy = lines;
+  MimeWalkOptions options;
+  options.image_parser = s.ImageParser;
+  DecodeMessage(copy, tokens, options);
+  copy = FilterHeaders(copy, s);
+  ctx.Debug("before parse");
+  std::string text;
+  for (const auto& l : copy) (text += l) += "\r\n";
+  TokenizeMessage(text, s, tokens);
+  ctx.Debug("before lookup");
+  LookupTokens(tokens, *ctx.words_db, s);
+  ctx.Log(' ', "Tokens: " + std::to_string(tokens.Count()));
+
+  ctx.sender = PlainAddress(ctx.sender);
+  const std::string& sender = ctx.sender;
+  const HeaderFacts& h = ctx.headers;
+
+  bool white = false;
+  if (!s.IgnoreWhite) {
+    if (Listed(ctx, kBlackList, sender) || Listed(ctx, kBlackList, h.sender_address) ||
+        Listed(ctx, kBlackList, h.from_address)) {
+      ctx.Log('L', "Is on BL...");
+    } else {
+      white = Listed(ctx, kWhiteList, sender) || Listed(ctx, kWhiteList, h.sender_address) ||
+              Listed(ctx, kWhiteList, h.from_address);
+    }
+  }
+  if (sender.empty()) white = false;
+  if (!white && !sender.empty() && MatchesPatternFile(sender, JoinPath(s.bayDataDir, kWhiteFile))) {
+    white = true;
+    ctx.Log('W', "is on cgwhite.txt");
+  }
+
+  const std::string& tag = s.TagName;
+  const std::string version = VersionText();
+  std::vector<std::string> debug;
+  if (white && !ctx.test_only && !h.blocked && !ctx.honeypot) {
+    ctx.Log('W', "is on WH...");
+    if (!s.WhitelistText.empty()) InsertTopLine(lines, tag, s.WhitelistText);
+    ctx.score = 0;
+    ctx.spam = false;
+    CountEvent(s.bayDataDir, version, kStatWhitelisted);
+    CountEvent(s.bayDataDir, version, kStatNoSpam);
+  } else {
+    std::string faked;
+    if (!ctx.test_only) {
+      for (const std::string* a : {&sender, &h.sender_address, &h.from_address})
+        if (!a->empty() && ctx.host->IsFaked(*a)) {
+          faked = *a;
+          break;
+        }
+    }
+    if (!ctx.test_only && h.blocked) {
+      ctx.Log('B', "is on SMTP blacklist...");
+      CountEvent(s.bayDataDir, version, kStatBlockedSpam);
+      if (!s.BlockText.empty()) InsertTopLine(lines, tag, s.BlockText);
+      ctx.score = 1.0L;
+      ctx.spam = true;
+    } else if (!ctx.test_only && ctx.honeypot) {
+      ctx.Log('H', "match HoneyPot!");
+      ctx.score = 1.0L;
+      ctx.spam = true;
+    } else if (!faked.empty()) {
+      ctx.Log('F', "faked sender " + faked);
+      ctx.score = 1.0L;
+      ctx.spam = true;
+    } else {
+      ctx.score = Classify(tokens, s.bayClasifyMaxTokens, &debug);
+      ctx.spam = IsSpamScore(ctx.score, s);
+    }
+    if (!ctx.test_only) CountEvent(s.bayDataDir, version, ctx.spam ? kStatSpam : kStatNoSpam);
+  }
+
+  if (s.BayDebug && !s.DebugText.empty())
+    for (auto it = debug.rbegin(); it != debug.rend(); ++it) InsertTopLine(lines, tag, s.DebugText + " " + *it);
+  ctx.Log(ctx.spam ? 'S' : 'N', (ctx.spam ? "SPAM! " : "noSPAM ") + FormatFixed(ctx.score, 4));
+  if (ctx.spam) {
+    if (s.SpamTrack)
+      for (const auto& r : ctx.recipients) CountSpamForRecipient(s.bayDataDir, r);
+    if (!s.SpamText.empty()) InsertTopLine(lines, tag, s.SpamText);
+  }
+  if (!s.ProbText.empty()) InsertTopLine(lines, tag, s.ProbText + " " + FormatFixed(ctx.score * 100, 1) + "%");
+  InsertTopLine(lines, tag,
+                "Passed through antiSPAM test by " + version + " on " + ctx.host_name + " (" +
+                    std::to_string(TickMs() - ctx.start_ms) + ")");
+  if (ctx.spam) {
+    TagSubject(lines, s.Subject);
+    RemoveReadReceipts(lines);
+  }
+  ReplaceFileLines(ctx.message_path, lines);
+}
 
 }  // namespace chaffguard
