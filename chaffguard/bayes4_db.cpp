@@ -1,9 +1,12 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <optional>
+#include <random>
 
 #include "bayes4.h"
 #include "cgtext.h"
+#include "filelock.h"
 
 namespace chaffguard {
 
@@ -14,19 +17,24 @@ const char* const kPragmas[] = {
     "PRAGMA page_size = 4096",
 };
 
+// The database is made complete under a private name and then given its
+// own name only if no other process made it meanwhile: nobody ever opens a
+// half-made database, and a failed creation leaves nothing behind.
 void CreateIfMissing(const std::string& path, const char* table, const char* index) {
   std::error_code ec;
   if (std::filesystem::exists(path, ec)) return;
+  std::random_device rd;
+  const std::string work = path + ".new" + std::to_string(rd()) + std::to_string(rd());
   try {
-    TSQLiteDatabase db(path);
+    TSQLiteDatabase db(work);
     for (const char* p : kPragmas) db.ExecSQL(p);
     db.ExecSQL(table);
     db.ExecSQL(index);
   } catch (...) {
-    // A half-made file would never be completed by a later call.
-    std::filesystem::remove(path, ec);
+    std::filesystem::remove(work, ec);
     throw;
   }
+  if (!MoveFileNoReplace(work, path)) std::filesystem::remove(work, ec);
 }
 
 std::unique_ptr<TSQLiteDatabase> Open(const std::string& path, bool forced_writes) {
@@ -35,26 +43,6 @@ std::unique_ptr<TSQLiteDatabase> Open(const std::string& path, bool forced_write
   db->ExecSQL(forced_writes ? "PRAGMA SYNCHRONOUS=NORMAL" : "PRAGMA SYNCHRONOUS=OFF");
   return db;
 }
-
-// Releases a savepoint when the scope ends, also on the way out of an error.
-class Savepoint {
- public:
-  Savepoint(TSQLiteDatabase& db, std::string name) : db_(db), name_(std::move(name)) {
-    db_.BeginTransaction(name_);
-  }
-  ~Savepoint() noexcept(false) {
-    if (std::uncaught_exceptions() > uncaught_) {
-      try { db_.Commit(name_); } catch (...) {}
-    } else {
-      db_.Commit(name_);
-    }
-  }
-
- private:
-  TSQLiteDatabase& db_;
-  std::string name_;
-  int uncaught_ = std::uncaught_exceptions();
-};
 
 // "BEGIN IMMEDIATE" ... "COMMIT" around a read-then-write group; committed
 // also on the way out of an error, like the other groups.
@@ -71,6 +59,31 @@ class WriteLock {
 
  private:
   TSQLiteDatabase& db_;
+  int uncaught_ = std::uncaught_exceptions();
+};
+
+// Releases a savepoint when the scope ends, also on the way out of an error.
+// Outside a transaction the savepoint is taken under the write lock first:
+// a deferred transaction that reads and then writes can be refused at once
+// (SQLITE_BUSY without waiting) while another process commits.
+class Savepoint {
+ public:
+  Savepoint(TSQLiteDatabase& db, std::string name) : db_(db), name_(std::move(name)) {
+    if (!db_.InTransaction()) lock_.emplace(db_);
+    db_.BeginTransaction(name_);
+  }
+  ~Savepoint() noexcept(false) {
+    if (std::uncaught_exceptions() > uncaught_) {
+      try { db_.Commit(name_); } catch (...) {}
+    } else {
+      db_.Commit(name_);
+    }
+  }
+
+ private:
+  std::optional<WriteLock> lock_;  // committed after the savepoint is released
+  TSQLiteDatabase& db_;
+  std::string name_;
   int uncaught_ = std::uncaught_exceptions();
 };
 

@@ -67,4 +67,14 @@ FileLock::~FileLock() {
 #endif
 }
 
+bool MoveFileNoReplace(const std::string& from, const std::string& to) {
+#ifdef _WIN32
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+#else
+  if (::link(from.c_str(), to.c_str()) != 0) return false;
+  ::unlink(from.c_str());
+  return true;
+#endif
+}
+
 }  // namespace chaffguard

@@ -24,4 +24,9 @@ class FileLock {
   int fd_ = -1;             // POSIX descriptor
 };
 
+// Gives `from` the name `to` unless `to` exists already (then nothing is
+// changed and false is returned): two processes making the same file each in
+// a private name see exactly one of them win.
+bool MoveFileNoReplace(const std::string& from, const std::string& to);
+
 }  // namespace chaffguard
