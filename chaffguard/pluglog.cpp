@@ -2,6 +2,10 @@
 
 #include <cstdio>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "cgtext.h"
 #include "inifile.h"
 
@@ -55,11 +59,23 @@ void WriteLog(const std::string& log_file_pattern, char type, const std::string&
     const LocalDateTime t = Now();
     const std::string name = LogFileName(log_file_pattern, t);
     if (name.empty()) return;
-    std::FILE* f = std::fopen(name.c_str(), "ab");
-    if (!f) return;
     const std::string line = LogLine(type, t, job_id, message);
+#ifdef _WIN32
+    // Append-only access makes each write land at the end of the file as a
+    // whole, also while another process appends to the same log; the C
+    // run-time's "a" mode seeks and then writes, and loses lines then.
+    HANDLE h = CreateFileA(name.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    DWORD put = 0;
+    WriteFile(h, line.data(), static_cast<DWORD>(line.size()), &put, nullptr);
+    CloseHandle(h);
+#else
+    std::FILE* f = std::fopen(name.c_str(), "ab");  // O_APPEND: whole writes land at the end
+    if (!f) return;
     std::fwrite(line.data(), 1, line.size(), f);
     std::fclose(f);
+#endif
   } catch (...) {
   }
 }
