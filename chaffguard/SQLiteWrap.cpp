@@ -42,13 +42,14 @@ std::string SQLiteErrorText(int code) {
   return "Unknown SQLite Error Code \"" + std::to_string(code) + "\"";
 }
 
-namespace {
-// Finalizes a statement when it goes out of scope.
-struct StmtGuard {
-  sqlite3_stmt* stmt;
-  ~StmtGuard() { sqlite3_finalize(stmt); }
+// Gives a statement back to its connection when it goes out of scope.
+struct StatementLease {
+  TSQLiteDatabase& db;
+  const std::string& sql;
+  bool cached = false;
+  sqlite3_stmt* stmt = db.Prepare(sql, &cached);
+  ~StatementLease() { db.Release(sql, stmt, cached); }
 };
-}  // namespace
 
 TSQLiteDatabase::TSQLiteDatabase(const std::string& file_name) {
   int rc = sqlite3_open(file_name.c_str(), &db_);
@@ -62,6 +63,7 @@ TSQLiteDatabase::TSQLiteDatabase(const std::string& file_name) {
 }
 
 TSQLiteDatabase::~TSQLiteDatabase() {
+  for (auto& entry : statements_) sqlite3_finalize(entry.second.stmt);
   if (db_) sqlite3_close_v2(db_);
 }
 
@@ -75,16 +77,29 @@ void TSQLiteDatabase::RaiseError(const std::string& what, const std::string& sql
   throw ESQLiteException(msg);
 }
 
-sqlite3_stmt* TSQLiteDatabase::Prepare(const std::string& sql) {
+sqlite3_stmt* TSQLiteDatabase::Prepare(const std::string& sql, bool* cached) {
   std::vector<TSQliteParam> params;
   params.swap(params_);  // cleared whatever happens next
   sqlite3_stmt* stmt = nullptr;
-  int rc = sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr);
-  if (rc != SQLITE_OK) {
-    sqlite3_finalize(stmt);
-    RaiseError("Error executing SQL", sql);
+  *cached = false;
+  auto kept = statements_.find(sql);
+  if (kept != statements_.end() && !kept->second.in_use) {
+    stmt = kept->second.stmt;
+    kept->second.in_use = true;
+    *cached = true;
+  } else {
+    int rc = sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr);
+    if (rc != SQLITE_OK) {
+      sqlite3_finalize(stmt);
+      RaiseError("Error executing SQL", sql);
+    }
+    if (!stmt) RaiseError("Could not prepare SQL statement", sql);
+    if (kept == statements_.end() && statements_.size() < kStatementCacheSize) {
+      statements_.emplace(sql, CachedStatement{stmt, true});
+      *cached = true;
+    }
   }
-  if (!stmt) RaiseError("Could not prepare SQL statement", sql);
+  int rc = SQLITE_OK;
   for (const auto& p : params) {
     int idx = sqlite3_bind_parameter_index(stmt, p.name.c_str());
     if (idx <= 0) continue;
@@ -98,18 +113,30 @@ sqlite3_stmt* TSQLiteDatabase::Prepare(const std::string& sql) {
       case TSQliteParam::kNull: rc = sqlite3_bind_null(stmt, idx); break;
     }
     if (rc != SQLITE_OK) {
-      sqlite3_finalize(stmt);
+      Release(sql, stmt, *cached);
       RaiseError("Error executing SQL", sql);
     }
   }
   return stmt;
 }
 
+void TSQLiteDatabase::Release(const std::string& sql, sqlite3_stmt* stmt, bool cached) {
+  if (!cached) {
+    sqlite3_finalize(stmt);
+    return;
+  }
+  // A kept statement is reset (ending its read of the database) and loses its
+  // bindings, so the next user starts as with a freshly prepared one.
+  sqlite3_reset(stmt);
+  sqlite3_clear_bindings(stmt);
+  statements_[sql].in_use = false;
+}
+
 void TSQLiteDatabase::ExecSQL(const std::string& sql) {
-  StmtGuard g{Prepare(sql)};
-  if (sqlite3_step(g.stmt) != SQLITE_DONE) {
+  StatementLease lease{*this, sql};
+  if (sqlite3_step(lease.stmt) != SQLITE_DONE) {
     // The statement's error becomes the connection's error once it is reset.
-    sqlite3_reset(g.stmt);
+    sqlite3_reset(lease.stmt);
     RaiseError("Error executing SQL statement", sql);
   }
 }
@@ -173,7 +200,7 @@ void TSQLiteDatabase::AddParamNull(const std::string& name) {
 }
 
 TSQLiteTable::TSQLiteTable(TSQLiteDatabase& db, const std::string& sql) : db_(db), sql_(sql) {
-  stmt_ = db.Prepare(sql);
+  stmt_ = db.Prepare(sql, &cached_);
   int n = sqlite3_column_count(stmt_);
   for (int i = 0; i < n; ++i) {
     const char* name = sqlite3_column_name(stmt_, i);
@@ -182,13 +209,13 @@ TSQLiteTable::TSQLiteTable(TSQLiteDatabase& db, const std::string& sql) : db_(db
   try {
     Next();
   } catch (...) {
-    sqlite3_finalize(stmt_);
+    db_.Release(sql_, stmt_, cached_);
     throw;
   }
   row_ = 0;
 }
 
-TSQLiteTable::~TSQLiteTable() { sqlite3_finalize(stmt_); }
+TSQLiteTable::~TSQLiteTable() { db_.Release(sql_, stmt_, cached_); }
 
 void TSQLiteTable::Next() {
   int rc = sqlite3_step(stmt_);

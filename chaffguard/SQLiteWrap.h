@@ -22,12 +22,17 @@
 //   SQLiteErrorText(code)  the code table, "Unknown SQLite Error Code \"<n>\"" otherwise
 //
 // The pending parameters are cleared after every statement, whether it ran or not.
+// Prepared statements are kept per connection (up to kStatementCacheSize texts)
+// and reused with fresh bindings: a statement run once per token is parsed once
+// per connection. A text in use by an open table is prepared anew for a second
+// user, so tables of the same text may be open at once.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 struct sqlite3;
@@ -72,6 +77,7 @@ class TSQLiteTable {
   TSQLiteDatabase& db_;
   std::string sql_;
   sqlite3_stmt* stmt_ = nullptr;
+  bool cached_ = false;
   std::vector<std::string> columns_;
   bool eof_ = false;
   int row_ = 0;
@@ -101,13 +107,23 @@ class TSQLiteDatabase {
 
  private:
   friend class TSQLiteTable;
-  // Prepares `sql` and binds the pending parameters (the list is cleared
-  // whatever happens). Throws on failure.
-  sqlite3_stmt* Prepare(const std::string& sql);
+  friend struct StatementLease;
+  static constexpr size_t kStatementCacheSize = 64;
+  struct CachedStatement {
+    sqlite3_stmt* stmt = nullptr;
+    bool in_use = false;
+  };
+  // Prepares `sql` (or takes its kept statement) and binds the pending
+  // parameters (the list is cleared whatever happens). Throws on failure.
+  // `*cached` tells whether the statement belongs to the cache; either way it
+  // goes back through Release.
+  sqlite3_stmt* Prepare(const std::string& sql, bool* cached);
+  void Release(const std::string& sql, sqlite3_stmt* stmt, bool cached);
   [[noreturn]] void RaiseError(const std::string& what, const std::string& sql) const;
 
   sqlite3* db_ = nullptr;
   std::vector<TSQliteParam> params_;
+  std::unordered_map<std::string, CachedStatement> statements_;
 };
 
 }  // namespace chaffguard

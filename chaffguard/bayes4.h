@@ -51,6 +51,22 @@ struct TokenRecord {
 };
 
 std::optional<StoredToken> LookupToken(TSQLiteDatabase& db, const std::string& word);
+
+// Keeps one read transaction ("BEGIN") open over a run of look-ups when none is
+// open yet, so they share one lock of the file instead of taking and dropping
+// it per statement; ends it ("COMMIT") with its scope, also on an error.
+class ReadTransaction {
+ public:
+  explicit ReadTransaction(TSQLiteDatabase& db);
+  ~ReadTransaction() noexcept(false);
+  ReadTransaction(const ReadTransaction&) = delete;
+  ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+ private:
+  TSQLiteDatabase& db_;
+  bool own_ = false;
+  int uncaught_;
+};
 void WriteTokenList(TSQLiteDatabase& db, std::vector<TokenRecord> items, const LocalDateTime& today);
 void TouchTokenList(TSQLiteDatabase& db, const std::vector<TokenRecord>& items,
                     const LocalDateTime& today);

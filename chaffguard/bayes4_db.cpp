@@ -114,6 +114,23 @@ std::unique_ptr<TSQLiteDatabase> OpenListDb(const std::string& data_dir, bool fo
   return Open(JoinPath(data_dir, kListDbName), forced_writes);
 }
 
+ReadTransaction::ReadTransaction(TSQLiteDatabase& db)
+    : db_(db), uncaught_(std::uncaught_exceptions()) {
+  if (!db_.InTransaction()) {
+    db_.BeginTransaction();
+    own_ = true;
+  }
+}
+
+ReadTransaction::~ReadTransaction() noexcept(false) {
+  if (!own_) return;
+  if (std::uncaught_exceptions() > uncaught_) {
+    try { db_.Commit(); } catch (...) {}
+  } else {
+    db_.Commit();
+  }
+}
+
 std::optional<StoredToken> LookupToken(TSQLiteDatabase& db, const std::string& word) {
   db.AddParamText(":word", word);
   auto t = db.GetTable("SELECT key, spamcount, nospamcount FROM words WHERE word=:word LIMIT 1");

@@ -32,6 +32,7 @@ int32_t Narrow(int64_t v) {
 }  // namespace
 
 void LookupTokens(mime::TmwQuickAndDirtyHashStrings& list, TSQLiteDatabase& db, const Settings& s) {
+  ReadTransaction snapshot(db);
   for (int i = 0; i < list.Count(); ++i) {
     auto& item = list[i];
     const auto row = LookupToken(db, item.Key);

@@ -137,5 +137,76 @@ TEST(SQLiteWrap, LockedDatabaseFailsWithCodeFiveAfterTheTimeout) {
   other.ExecSQL("INSERT INTO t VALUES (1)");
 }
 
+TEST(SQLiteWrap, KeptStatementsStartFreshAtEveryUse) {
+  cg_test::ScratchDir dir;
+  TSQLiteDatabase db(dir.File("t.db3"));
+  db.ExecSQL("CREATE TABLE t (a INTEGER, b TEXT)");
+  const std::string insert = "INSERT INTO t VALUES (:a, :b)";
+  db.AddParamInt(":a", 1);
+  db.AddParamText(":b", "one");
+  db.ExecSQL(insert);
+  db.AddParamInt(":a", 2);  // :b not given again: bound to nothing, so NULL
+  db.ExecSQL(insert);
+  EXPECT_EQ(db.GetTableValue("SELECT count(*) FROM t WHERE b IS NULL"), 1);
+
+  // Two open tables of one text each walk their own rows.
+  const std::string select = "SELECT a FROM t WHERE a >= :min ORDER BY a";
+  db.AddParamInt(":min", 1);
+  auto first = db.GetTable(select);
+  db.AddParamInt(":min", 2);
+  auto second = db.GetTable(select);
+  EXPECT_EQ(first->FieldAsInteger(0), 1);
+  EXPECT_EQ(second->FieldAsInteger(0), 2);
+  first->Next();
+  EXPECT_EQ(first->FieldAsInteger(0), 2);
+  second->Next();
+  EXPECT_TRUE(second->Eof());
+  second.reset();
+  first.reset();
+
+  // A statement that failed is usable again, and its error text is unchanged.
+  db.ExecSQL("CREATE UNIQUE INDEX ia ON t (a)");
+  db.AddParamInt(":a", 1);
+  EXPECT_THROW(db.ExecSQL(insert), ESQLiteException);
+  db.AddParamInt(":a", 3);
+  db.AddParamText(":b", "three");
+  db.ExecSQL(insert);
+  EXPECT_EQ(db.GetTableValue("SELECT count(*) FROM t"), 3);
+
+  // A table left open does not keep a transaction open once it is gone.
+  {
+    auto t = db.GetTable("SELECT a FROM t");
+    EXPECT_FALSE(t->Eof());
+  }
+  TSQLiteDatabase other(dir.File("t.db3"));
+  other.SetTimeout(0);
+  other.ExecSQL("BEGIN EXCLUSIVE");
+  other.ExecSQL("COMMIT");
+}
+
+TEST(TokenLookups, ShareOneReadTransactionAndEndIt) {
+  cg_test::ScratchDir dir;
+  const std::string d = WithTrailingSep(dir.Str());
+  CreateDatabases(d);
+  auto words = OpenWordsDb(d, false);
+  {
+    ReadTransaction snapshot(*words);
+    EXPECT_TRUE(words->InTransaction());
+    EXPECT_FALSE(LookupToken(*words, "Hello").has_value());
+    {
+      ReadTransaction inner(*words);  // inside an open transaction: no new one
+    }
+    EXPECT_TRUE(words->InTransaction());
+  }
+  EXPECT_FALSE(words->InTransaction());
+  // After an error inside, the transaction is still ended.
+  try {
+    ReadTransaction snapshot(*words);
+    words->ExecSQL("SELEKT");
+  } catch (const ESQLiteException&) {
+  }
+  EXPECT_FALSE(words->InTransaction());
+}
+
 }  // namespace
 }  // namespace chaffguard
