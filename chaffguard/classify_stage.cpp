@@ -1,13 +1,15 @@
 // The classify-and-learn stage of a DAEMON call: decode a copy of the message,
 // tokenize it, look the tokens up, settle the verdict with the address lists
-// and the rule shortcuts, mark the message and save it. Training from the
-// verdict and the correction requests are not done here yet: waiting
-// correction requests stay in their mailbox.
+// and the rule shortcuts, mark the message, learn from the verdict (outside
+// test-only mode) and save it. Correction requests are not trained here yet:
+// waiting requests stay in their mailbox.
 #include <memory>
+#include <optional>
 
 #include "BayPre.h"
 #include "DAEMON.h"
 #include "bayes4.h"
+#include "baylearn.h"
 #include "baymark.h"
 #include "bayscore.h"
 #include "baytokens.h"
@@ -50,6 +52,10 @@ void ClassifyAndLearn(DaemonContext& ctx) {
   for (const auto& l : copy) (text += l) += "\r\n";
   TokenizeMessage(text, s, tokens);
   ctx.Debug("before lookup");
+  // A message that will be learnt holds the words database's write lock from
+  // its look-up to its write: counts read here are the counts written back.
+  std::optional<WordsWriteGroup> learning;
+  if (!ctx.test_only) learning.emplace(*ctx.words_db);
   LookupTokens(tokens, *ctx.words_db, s);
   ctx.Log(' ', "Tokens: " + std::to_string(tokens.Count()));
 
@@ -116,6 +122,10 @@ void ClassifyAndLearn(DaemonContext& ctx) {
   if (s.BayDebug && !s.DebugText.empty())
     for (auto it = debug.rbegin(); it != debug.rend(); ++it) InsertTopLine(lines, tag, s.DebugText + " " + *it);
   ctx.Log(ctx.spam ? 'S' : 'N', (ctx.spam ? "SPAM! " : "noSPAM ") + FormatFixed(ctx.score, 4));
+  if (learning) {
+    LearnFromVerdict(tokens, ctx.spam, *ctx.words_db, s, Now());
+    learning->Commit();
+  }
   if (ctx.spam) {
     if (s.SpamTrack)
       for (const auto& r : ctx.recipients) CountSpamForRecipient(s.bayDataDir, r);
