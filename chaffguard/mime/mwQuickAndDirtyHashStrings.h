@@ -29,6 +29,11 @@
 //                same as with kLazyResort; only the order of items of equal
 //                hash may differ (here: insertion order).
 //
+// Storage: the items stay where they were added; the order above is kept as a
+// list of item numbers, and sorting moves only those (with the hashes in an
+// array of their own), so a sort costs a few bytes per item whatever the
+// items hold. Positions seen through operator[] are those of the order.
+//
 // Capacity: when the array is full it grows to count + count / 10 + 1 items.
 // Limits: at most INT32_MAX items; lookups and additions never fail otherwise.
 #pragma once
@@ -70,9 +75,9 @@ class TmwQuickAndDirtyHashStrings {
   std::size_t Capacity() const { return items_.capacity(); }
 
   // Item by position in the current order; 0 <= index < Count().
-  TmwHashStringItem& operator[](int index) { return items_[static_cast<std::size_t>(index)]; }
+  TmwHashStringItem& operator[](int index) { return items_[order_[static_cast<std::size_t>(index)]]; }
   const TmwHashStringItem& operator[](int index) const {
-    return items_[static_cast<std::size_t>(index)];
+    return items_[order_[static_cast<std::size_t>(index)]];
   }
 
   // Position of the item with this key, or -1. Sorts by hash first when needed.
@@ -98,7 +103,9 @@ class TmwQuickAndDirtyHashStrings {
 
  private:
   InsertPolicy policy_;
-  std::vector<TmwHashStringItem> items_;
+  std::vector<TmwHashStringItem> items_;  // in the order they were added
+  std::vector<std::uint32_t> hashes_;     // hash of each stored item
+  std::vector<std::uint32_t> order_;      // item numbers in the list's order
   bool sorted_ = true;         // an empty list is sorted
   std::uint32_t max_hash_ = 0; // largest hash inserted so far
 };

@@ -217,5 +217,117 @@ TEST(TokenList, ClearEmptiesTheList) {
   EXPECT_EQ(list.IndexOf("abc"), -1);
 }
 
+// The list's order written the plain way: the items themselves are moved by
+// the same quicksort. The list must give exactly this order at every step.
+class PlainReference {
+ public:
+  explicit PlainReference(bool keep_sorted) : keep_sorted_(keep_sorted) {}
+  void AddOccurrence(const std::string& key, bool counting) {
+    const int i = IndexOf(key);
+    if (i >= 0) {
+      if (counting) ++items_[static_cast<std::size_t>(i)].Count;
+      return;
+    }
+    TmwHashStringItem item;
+    item.Hash = List::HashOf(key);
+    item.Key = key;
+    if (keep_sorted_ && sorted_) {
+      auto at = std::upper_bound(items_.begin(), items_.end(), item.Hash,
+                                 [](std::uint32_t h, const TmwHashStringItem& x) { return h < x.Hash; });
+      items_.insert(at, item);
+      return;
+    }
+    items_.push_back(item);
+    sorted_ = items_.size() < 2;
+  }
+  void SortByInterest() {
+    Sort([](const TmwHashStringItem& x) { return x.Interest; });
+    sorted_ = items_.size() < 2;
+  }
+  std::vector<TmwHashStringItem> items_;
+
+ private:
+  int IndexOf(const std::string& key) {
+    if (items_.empty()) return -1;
+    std::uint32_t max_hash = 0;
+    for (const auto& x : items_) max_hash = std::max(max_hash, x.Hash);
+    if (List::HashOf(key) > max_hash) return -1;  // no sort needed to know
+    if (!sorted_) {
+      Sort([](const TmwHashStringItem& x) { return x.Hash; });
+      sorted_ = true;
+    }
+    for (std::size_t i = 0; i < items_.size(); ++i)
+      if (List::SameKey(items_[i].Key, key)) return static_cast<int>(i);
+    return -1;
+  }
+  template <typename Key>
+  void Sort(Key key) {  // Hoare quicksort, middle pivot, smaller side first
+    std::vector<std::pair<std::ptrdiff_t, std::ptrdiff_t>> work{{0, static_cast<std::ptrdiff_t>(items_.size()) - 1}};
+    while (!work.empty()) {
+      auto [lo, hi] = work.back();
+      work.pop_back();
+      while (lo < hi) {
+        std::ptrdiff_t i = lo, j = hi;
+        const auto pivot = key(items_[static_cast<std::size_t>(lo + (hi - lo) / 2)]);
+        do {
+          while (key(items_[static_cast<std::size_t>(i)]) < pivot) ++i;
+          while (pivot < key(items_[static_cast<std::size_t>(j)])) --j;
+          if (i <= j) {
+            if (i != j) std::swap(items_[static_cast<std::size_t>(i)], items_[static_cast<std::size_t>(j)]);
+            ++i;
+            --j;
+          }
+        } while (i <= j);
+        if (j - lo < hi - i) {
+          if (i < hi) work.push_back({i, hi});
+          hi = j;
+        } else {
+          if (lo < j) work.push_back({lo, j});
+          lo = i;
+        }
+      }
+    }
+  }
+  bool keep_sorted_;
+  bool sorted_ = true;
+};
+
+TEST(TokenList, KeepsExactlyTheOrderOfSortingTheItemsThemselves) {
+  // Short keys over a small alphabet: many distinct keys share a hash, so the
+  // order of equal hashes (which the quicksort permutes) is exercised.
+  for (bool keep_sorted : {false, true}) {
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+      std::mt19937 rng(seed);
+      List list(keep_sorted ? List::InsertPolicy::kKeepSorted : List::InsertPolicy::kLazyResort);
+      PlainReference plain(keep_sorted);
+      const int steps = 50 + static_cast<int>(rng() % 400);
+      for (int step = 0; step < steps; ++step) {
+        std::string key;
+        for (unsigned n = 1 + rng() % 4; n > 0; --n) key += static_cast<char>("abcdeABCDE01"[rng() % 12]);
+        const bool counting = rng() % 3 != 0;
+        list.AddOccurrence(key, counting);
+        plain.AddOccurrence(key, counting);
+        if (rng() % 60 == 0) {  // occasionally order by an interest with many ties
+          for (int i = 0; i < list.Count(); ++i) {
+            const long double v = static_cast<long double>(list[i].Key.size() % 3) / 4;
+            list[i].Interest = v;
+            auto it = std::find_if(plain.items_.begin(), plain.items_.end(),
+                                   [&](const TmwHashStringItem& x) { return x.Key == list[i].Key; });
+            it->Interest = v;
+          }
+          list.SortByInterest();
+          plain.SortByInterest();
+        }
+        ASSERT_EQ(list.Count(), static_cast<int>(plain.items_.size()));
+        for (int i = 0; i < list.Count(); ++i) {
+          ASSERT_EQ(list[i].Key, plain.items_[static_cast<std::size_t>(i)].Key)
+              << "seed " << seed << " step " << step << " position " << i;
+          ASSERT_EQ(list[i].Count, plain.items_[static_cast<std::size_t>(i)].Count);
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace chaffguard::mime
