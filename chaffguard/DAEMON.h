@@ -12,7 +12,7 @@
 //       message file): see classify_stage.cpp
 //   RunCorrectionBatches(ctx)  the two correction batches before it
 //       (correction_batch.cpp); an invalid correction address is reported there,
-//       the waiting requests go to TrainCorrectionRequests (classify_stage.cpp)
+//       the waiting requests go to TrainCorrectionRequests (correction_batch.cpp)
 //
 // Exceptions inside the processing are logged (type "!") and sent to the
 // host's log; ReleaseJob is always called for job-file hosts.

@@ -70,9 +70,9 @@ void LearnFromVerdict(const mime::TmwQuickAndDirtyHashStrings& list, bool spam, 
   WriteTokenList(words_db, TokenRecords(trained), today);
 }
 
-WordsWriteGroup::WordsWriteGroup(TSQLiteDatabase& db) : db_(db) { db_.BeginTransaction("", "IMMEDIATE"); }
+WriteGroup::WriteGroup(TSQLiteDatabase& db) : db_(db) { db_.BeginTransaction("", "IMMEDIATE"); }
 
-WordsWriteGroup::~WordsWriteGroup() {
+WriteGroup::~WriteGroup() {
   if (!open_) return;
   try {
     db_.Commit();
@@ -80,7 +80,7 @@ WordsWriteGroup::~WordsWriteGroup() {
   }
 }
 
-void WordsWriteGroup::Commit() {
+void WriteGroup::Commit() {
   if (!open_) return;
   open_ = false;
   db_.Commit();

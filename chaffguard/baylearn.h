@@ -14,11 +14,12 @@
 //       TrainAlways on: trains with the verdict as target (amount 1, no
 //       subtraction) and writes the token list; off: only refreshes the dates
 //       of the tokens already stored
-//   WordsWriteGroup
-//       "BEGIN IMMEDIATE" ... "COMMIT" on the words connection: holds the
-//       write lock from the look-up of a token list to its write, so no other
-//       process changes the counts in between. Commit() ends it; leaving the
-//       scope by an exception commits what was done (errors swallowed there).
+//   WriteGroup
+//       "BEGIN IMMEDIATE" ... "COMMIT" on a connection: holds the write lock
+//       from the look-up of a token list to its write, so no other process
+//       changes the counts in between; groups the list moves of a correction
+//       request into one commit. Commit() ends it; leaving the scope by an
+//       exception commits what was done (errors swallowed there).
 //
 // Database errors propagate as ESQLiteException.
 #pragma once
@@ -39,12 +40,12 @@ std::vector<TokenRecord> TokenRecords(const mime::TmwQuickAndDirtyHashStrings& l
 void LearnFromVerdict(const mime::TmwQuickAndDirtyHashStrings& list, bool spam, TSQLiteDatabase& words_db,
                       const Settings& s, const LocalDateTime& today);
 
-class WordsWriteGroup {
+class WriteGroup {
  public:
-  explicit WordsWriteGroup(TSQLiteDatabase& db);
-  ~WordsWriteGroup();
-  WordsWriteGroup(const WordsWriteGroup&) = delete;
-  WordsWriteGroup& operator=(const WordsWriteGroup&) = delete;
+  explicit WriteGroup(TSQLiteDatabase& db);
+  ~WriteGroup();
+  WriteGroup(const WriteGroup&) = delete;
+  WriteGroup& operator=(const WriteGroup&) = delete;
   void Commit();
 
  private:

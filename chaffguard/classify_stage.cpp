@@ -1,8 +1,7 @@
 // The classify-and-learn stage of a DAEMON call: decode a copy of the message,
 // tokenize it, look the tokens up, settle the verdict with the address lists
 // and the rule shortcuts, mark the message, learn from the verdict (outside
-// test-only mode) and save it. Correction requests are not trained here yet:
-// waiting requests stay in their mailbox.
+// test-only mode) and save it.
 #include <memory>
 #include <optional>
 
@@ -20,12 +19,6 @@
 #include "stats.h"
 
 namespace chaffguard {
-
-void TrainCorrectionRequests(DaemonContext& ctx, const std::string& dir, bool to_spam) {
-  (void)ctx;
-  (void)dir;
-  (void)to_spam;
-}
 
 namespace {
 
@@ -54,7 +47,7 @@ void ClassifyAndLearn(DaemonContext& ctx) {
   ctx.Debug("before lookup");
   // A message that will be learnt holds the words database's write lock from
   // its look-up to its write: counts read here are the counts written back.
-  std::optional<WordsWriteGroup> learning;
+  std::optional<WriteGroup> learning;
   if (!ctx.test_only) learning.emplace(*ctx.words_db);
   LookupTokens(tokens, *ctx.words_db, s);
   ctx.Log(' ', "Tokens: " + std::to_string(tokens.Count()));

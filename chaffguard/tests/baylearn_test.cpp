@@ -123,7 +123,7 @@ TEST_F(Learning, TrainOnErrorsOnlyRefreshesTheDatesOfStoredTokens) {
 TEST_F(Learning, WriteGroupKeepsOtherWritersOutUntilCommitted) {
   auto other = OpenWordsDb(data, true);
   other->SetTimeout(50);
-  WordsWriteGroup group(*words);
+  WriteGroup group(*words);
   EXPECT_THROW(other->ExecSQL("UPDATE words SET spamcount=99"), ESQLiteException);
   LearnFromVerdict(list, true, *words, s, today);  // its savepoint nests inside
   group.Commit();
