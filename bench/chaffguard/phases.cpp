@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
     TokenizeMessage(text, s, tokens);
     lap(kTokenize);
 
-    WordsWriteGroup group(*words_db);
+    WriteGroup group(*words_db);
     LookupTokens(tokens, *words_db, s);
     lap(kLookup);
 
