@@ -43,7 +43,12 @@ const unsigned char* ReadView::whole() {
   if (whole_) return buf_.data();
 #if !defined(_WIN32)
   if (f_.get() && size_ > 0 && size_ <= SIZE_MAX) {
-    void* p = ::mmap(nullptr, static_cast<std::size_t>(size_), PROT_READ, MAP_SHARED, fileno(f_.get()), 0);
+    // Populated at once: one system call instead of a page fault per piece.
+    int flags = MAP_SHARED;
+#ifdef MAP_POPULATE
+    flags |= MAP_POPULATE;
+#endif
+    void* p = ::mmap(nullptr, static_cast<std::size_t>(size_), PROT_READ, flags, fileno(f_.get()), 0);
     if (p != MAP_FAILED) {
       map_ = static_cast<const unsigned char*>(p);
       return map_;
