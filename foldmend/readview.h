@@ -35,7 +35,7 @@ namespace foldmend {
 class ReadView {
  public:
   static constexpr std::size_t kMaxPiece = 1 << 16;
-  static constexpr std::size_t kWindow = 4096, kMinWindow = 64;
+  static constexpr std::size_t kWindow = 1 << 16, kMinWindow = 64;
   explicit ReadView(File& f);
   ReadView(const ReadView&) = delete;
   ReadView& operator=(const ReadView&) = delete;
