@@ -86,12 +86,18 @@ class SeenIds {
 
 }  // namespace
 
-static int scan(Context& ctx, File& master, File& index, int& dups) {
-  ReadView mview(master);  // one byte per message: mapped where possible
+static int scan(Context& ctx, File& master, File& index, int& dups, MasterNotes* notes) {
+  ReadView mview(master);
   std::uint64_t mlen = mview.size();
   std::uint64_t ilen = index.size();
+  if (notes) {
+    notes->index_size = ilen;
+    notes->master_size = mlen;
+    notes->before_end.clear();
+  }
   if (ilen % kRecordSize != 0) return 3;
   std::uint64_t n = ilen / kRecordSize;
+  if (notes && n <= 0x10000) notes->before_end.assign(static_cast<std::size_t>(n), MasterNotes::kUnknown);
   SeenIds seen;
   ByteReader in(index);
   for (std::uint64_t i = 0; i < n; ++i) {
@@ -103,9 +109,12 @@ static int scan(Context& ctx, File& master, File& index, int& dups) {
     if (i > 0) {
       int c = -1;
       if (off - 1 < mlen) {
-        const unsigned char* p = mview.bytes(off - 1, 1);
+        // off >= kHeaderSize: the byte before the expected Ctrl+Z is there too.
+        const unsigned char* p = mview.bytes(off - 2, 2);
         if (!p) return 7;
-        c = *p;
+        c = p[1];
+        if (notes && i < notes->before_end.size())
+          notes->before_end[i] = p[0] == kCtrlZ ? MasterNotes::kCtrlZ : MasterNotes::kOther;
       }
       if (c >= 0 && c != kCtrlZ) {
         ctx.out.emit(0, "Message %d: expected Ctrl+Z at offset %lld.\r\n", static_cast<int>(i - 1),
@@ -123,7 +132,7 @@ static int scan(Context& ctx, File& master, File& index, int& dups) {
   return 0;
 }
 
-int check_folder(Context& ctx, const std::string& path, std::string& line) {
+int check_folder(Context& ctx, const std::string& path, std::string& line, MasterNotes* notes) {
   std::string mname = with_master_extension(path);
   File master, index;
   int status = 0, dups = 0;
@@ -132,14 +141,14 @@ int check_folder(Context& ctx, const std::string& path, std::string& line) {
   } else if (!index.open(index_name(path), "r+b")) {
     status = 2;
   } else {
-    status = scan(ctx, master, index, dups);
+    status = scan(ctx, master, index, dups, notes);
     if (status == 0 && dups > 0) status = 9;
   }
   line = result_line(status, dups);
   return status;
 }
 
-int check_matching(Context& ctx, const std::string& path) {
+int check_matching(Context& ctx, const std::string& path, MasterNotes* notes) {
   auto names = list_matches(path);
   if (names.empty()) {
     ctx.out.emit(0, "#041 No matching folder files found.\r\n");
@@ -149,7 +158,8 @@ int check_matching(Context& ctx, const std::string& path) {
   for (const auto& name : names) {
     ctx.out.emit(0, "Checking '%s'...\r\n", name.c_str());
     std::string line;
-    int status = check_folder(ctx, dir + name, line);
+    if (notes) *notes = MasterNotes{};
+    int status = check_folder(ctx, dir + name, line, notes);
     if (status > 0) {
       ctx.out.emit(0, "!! Found internal consistency error:\r\n");
       ctx.out.emit(0, "%.60s\r\n", line.c_str());

@@ -15,9 +15,16 @@
 // Duplicate IDs are found with a hash set, so the cost is linear in the
 // number of records; the lines come out as a walk over the earlier IDs
 // would give them.
+//
+// MasterNotes: what a check saw of the master, for a compaction that
+// follows it: for each record i >= 1 whose offset lies inside the master,
+// whether the byte two before that offset (the last byte of the message
+// before it, when messages lie end to end) is a Ctrl+Z. One byte per record.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "context.h"
 
@@ -25,7 +32,14 @@ namespace foldmend {
 
 extern const char* const kCheckTexts[10];
 
-int check_folder(Context& ctx, const std::string& path, std::string& line);
-int check_matching(Context& ctx, const std::string& path);
+struct MasterNotes {
+  static constexpr unsigned char kUnknown = 0, kOther = 1, kCtrlZ = 2;
+  std::uint64_t index_size = 0, master_size = 0;  // of the files the check read
+  std::vector<unsigned char> before_end;          // per record, kUnknown/kOther/kCtrlZ
+};
+
+// notes, when given, describe the last folder checked.
+int check_folder(Context& ctx, const std::string& path, std::string& line, MasterNotes* notes = nullptr);
+int check_matching(Context& ctx, const std::string& path, MasterNotes* notes = nullptr);
 
 }  // namespace foldmend

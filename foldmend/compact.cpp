@@ -43,10 +43,11 @@ void report_51(Context& ctx, unsigned long code) {
 }
 
 // Collects what goes into the new master as ranges of the old one, so that
-// neighbouring kept messages (with their Ctrl+Z) go out in one copy.
+// neighbouring kept messages (with their Ctrl+Z) go out in one copy. Writes
+// by position: no seek per copy.
 class RangeWriter {
  public:
-  RangeWriter(File& from, File& to) : from_(from), to_(to), buf_(kBigBlock) {}
+  RangeWriter(File& from, File& to, std::uint64_t start) : from_(from), to_(to), pos_(start) {}
   bool copy(std::uint64_t at, std::uint64_t n) {
     if (n == 0) return true;
     if (n_ > 0 && at_ + n_ == at) {
@@ -58,18 +59,25 @@ class RangeWriter {
     n_ = n;
     return true;
   }
-  bool byte(unsigned char c) { return flush() && to_.write(&c, 1) == 1; }
+  bool byte(unsigned char c) {
+    if (!flush() || !to_.write_at(pos_, &c, 1)) return false;
+    ++pos_;
+    return true;
+  }
   bool flush() {
     if (n_ == 0) return true;
     std::uint64_t n = n_;
     n_ = 0;
-    return to_.append_range(from_, at_, n, buf_);
+    if (!to_.copy_at(from_, at_, n, pos_, buf_)) return false;
+    pos_ += n;
+    return true;
   }
 
  private:
   File& from_;
   File& to_;
   std::vector<unsigned char> buf_;
+  std::uint64_t pos_;
   std::uint64_t at_ = 0, n_ = 0;
 };
 
@@ -77,15 +85,23 @@ class RangeWriter {
 // Ctrl+Z bytes dropped are those of a message's last 8192-byte block, as
 // with a copy in 8192-byte blocks; the Ctrl+Z written after a message is
 // copied from the old master with it whenever one stands there.
-bool copy_messages(File& index, File& master, File& w1, File& w2) {
+//
+// What a message ends with is read from the master (its last byte and the
+// one after), unless the check before saw it: when the next record starts
+// right after the message's Ctrl+Z, the check read both bytes. Only a
+// message that ends in Ctrl+Z has its last block read.
+bool copy_messages(File& index, File& master, File& w1, File& w2, const MasterNotes* notes) {
   ByteReader in(index);
   ReadView view(master);
-  RangeWriter out(master, w2);
+  RangeWriter out(master, w2, kHeaderSize);
+  if (notes && (notes->index_size != index.size() || notes->master_size != view.size())) notes = nullptr;
   std::uint32_t seq = 0;
   std::uint64_t out_len = kHeaderSize;
-  for (;;) {
-    Record r;
-    if (in.read(r.b.data(), kRecordSize) < kRecordSize) return out.flush();  // a trailing partial record is ignored
+  Record next;
+  bool have_next = in.read(next.b.data(), kRecordSize) == kRecordSize;
+  for (std::size_t i = 0; have_next; ++i) {  // a trailing partial record is ignored
+    Record r = next;
+    have_next = in.read(next.b.data(), kRecordSize) == kRecordSize;
     if (r.flags() & kFlagDeleted) continue;
     std::uint32_t from = r.offset();
     r.set_offset(static_cast<std::uint32_t>(out_len));
@@ -93,20 +109,48 @@ bool copy_messages(File& index, File& master, File& w1, File& w2) {
     std::uint64_t len = r.length();
     std::uint64_t written = 0;
     if (len > 0) {
+      std::uint64_t end = static_cast<std::uint64_t>(from) + len;
       std::size_t tail = len % kCopyBlock == 0 ? kCopyBlock : static_cast<std::size_t>(len % kCopyBlock);
       std::uint64_t head = len - tail;
-      const unsigned char* t = view.bytes(static_cast<std::uint64_t>(from) + head, tail);
-      if (!t) return false;
-      std::size_t w = tail;
-      while (w > 0 && t[w - 1] == kCtrlZ) --w;
-      // The one Ctrl+Z after the message: the first one dropped, or the
-      // byte after the message when that is one, else written on its own.
-      bool ok;
-      if (w < tail) {
-        ok = out.copy(from, head + w + 1);
+      // The message's last two bytes and the one after it, where known.
+      constexpr int kUnseen = -1, kNotCtrlZ = -2;
+      int last = kUnseen, before_last = kUnseen, after = kUnseen;
+      unsigned char seen = MasterNotes::kUnknown;
+      bool adjoins = have_next && (next.offset() == end + 1 || next.offset() == end);
+      if (notes && adjoins && i + 1 < notes->before_end.size()) seen = notes->before_end[i + 1];
+      if (seen != MasterNotes::kUnknown) {
+        // The check found a Ctrl+Z before the next record and saw the byte
+        // in front of it.
+        int b = seen == MasterNotes::kCtrlZ ? kCtrlZ : kNotCtrlZ;
+        if (next.offset() == end + 1) {
+          last = b;
+          after = kCtrlZ;
+        } else {
+          last = kCtrlZ;
+          before_last = b;
+        }
       } else {
-        const unsigned char* next = view.bytes(static_cast<std::uint64_t>(from) + len, 1);
-        ok = next && *next == kCtrlZ ? out.copy(from, len + 1) : out.copy(from, len) && out.byte(kCtrlZ);
+        if (end > view.size()) return false;
+        bool more = end < view.size();
+        const unsigned char* p = view.bytes(end - 1, more ? 2 : 1);
+        if (!p) return false;
+        last = p[0];
+        after = more ? p[1] : kNotCtrlZ;
+      }
+      std::size_t w = tail;
+      bool ok;
+      if (last == kCtrlZ && (tail == 1 || before_last == kNotCtrlZ)) {
+        w = tail - 1;  // one Ctrl+Z to drop: it is the one kept after the message
+        ok = out.copy(from, len);
+      } else if (last == kCtrlZ) {
+        const unsigned char* t = view.bytes(static_cast<std::uint64_t>(from) + head, tail);
+        if (!t) return false;
+        while (w > 0 && t[w - 1] == kCtrlZ) --w;
+        ok = out.copy(from, head + w + 1);  // with the first Ctrl+Z dropped
+      } else {
+        // The one Ctrl+Z after the message: the byte after it when that is
+        // one, else written on its own.
+        ok = after == kCtrlZ ? out.copy(from, len + 1) : out.copy(from, len) && out.byte(kCtrlZ);
       }
       if (!ok) return false;
       written = head + w;
@@ -115,6 +159,7 @@ bool copy_messages(File& index, File& master, File& w1, File& w2) {
     r.set_length(static_cast<std::uint32_t>(written));
     if (w1.write(r.b.data(), kRecordSize) != kRecordSize) return false;
   }
+  return out.flush();
 }
 
 }  // namespace
@@ -127,7 +172,8 @@ int compact_folder(Context& ctx, const std::string& path) {
     if (probe.read(header.b.data(), kHeaderSize) != kHeaderSize) return 0;
   }
   ctx.out.emit(0, "Compacting folder '%.50s':\r\nPerforming pre-compaction consistency check...\r\n", path.c_str());
-  if (check_matching(ctx, path) != 0) {
+  MasterNotes notes;
+  if (check_matching(ctx, path, &notes) != 0) {
     ctx.out.emit(0, "#017 Could not compact folder because it failed a consistency check.\r\n");
     return 0;
   }
@@ -190,7 +236,7 @@ int compact_folder(Context& ctx, const std::string& path) {
     ctx.out.emit(0, "#025 An I/O error occurred while compacting the folder.\r\n");
     return 0;
   };
-  if (!copy_messages(index, master, w1, w2)) return io_error();
+  if (!copy_messages(index, master, w1, w2, &notes)) return io_error();
   header.clear_deleted();
   if (!w2.seek(0) || w2.write(header.b.data(), kHeaderSize) != kHeaderSize) return io_error();
   if (!w1.flush() || !w2.flush()) return io_error();

@@ -80,6 +80,71 @@ bool File::append_range(File& from, std::uint64_t at, std::uint64_t n, std::vect
   return true;
 }
 
+std::size_t File::read_at(std::uint64_t at, void* buf, std::size_t n) {
+  if (!f_) return 0;
+#ifdef _WIN32
+  return seek(at) ? read(buf, n) : 0;
+#else
+  std::size_t done = 0;
+  while (done < n) {
+    ssize_t k = ::pread(fileno(f_), static_cast<char*>(buf) + done, n - done, static_cast<off_t>(at + done));
+    if (k > 0) {
+      done += static_cast<std::size_t>(k);
+    } else if (k == 0 || errno != EINTR) {
+      break;
+    }
+  }
+  return done;
+#endif
+}
+
+bool File::write_at(std::uint64_t at, const void* buf, std::size_t n) {
+  if (!f_) return false;
+#ifdef _WIN32
+  return seek(at) && write(buf, n) == n;
+#else
+  std::size_t done = 0;
+  while (done < n) {
+    ssize_t k = ::pwrite(fileno(f_), static_cast<const char*>(buf) + done, n - done, static_cast<off_t>(at + done));
+    if (k > 0) {
+      done += static_cast<std::size_t>(k);
+    } else if (k == 0 || errno != EINTR) {
+      return false;
+    }
+  }
+  return true;
+#endif
+}
+
+bool File::copy_at(File& from, std::uint64_t at, std::uint64_t n, std::uint64_t to_at,
+                   std::vector<unsigned char>& buf) {
+  if (!f_ || !from.f_) return false;
+#if defined(__linux__)
+  off_t in_off = static_cast<off_t>(at), out_off = static_cast<off_t>(to_at);
+  while (n > 0) {
+    ssize_t k = ::copy_file_range(fileno(from.f_), &in_off, fileno(f_), &out_off, n, 0);
+    if (k > 0) {
+      n -= static_cast<std::uint64_t>(k);
+    } else if (k == 0) {
+      return false;  // the source ended early
+    } else if (errno != EINTR) {
+      break;  // not supported here: copy the rest through the buffer
+    }
+  }
+  at = static_cast<std::uint64_t>(in_off);
+  to_at = static_cast<std::uint64_t>(out_off);
+#endif
+  if (buf.empty()) buf.resize(1 << 16);
+  while (n > 0) {
+    std::size_t k = n < buf.size() ? static_cast<std::size_t>(n) : buf.size();
+    if (from.read_at(at, buf.data(), k) != k || !write_at(to_at, buf.data(), k)) return false;
+    at += k;
+    to_at += k;
+    n -= k;
+  }
+  return true;
+}
+
 bool File::seek(std::uint64_t pos) {
   if (!f_) return false;
 #ifdef _WIN32

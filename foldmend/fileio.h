@@ -44,6 +44,15 @@ class File {
   // to this file (its current position), in the kernel where it can; the
   // position then follows the copy. False on a short read or write.
   bool append_range(File& from, std::uint64_t at, std::uint64_t n, std::vector<unsigned char>& buf);
+  // Positional access for files not also read or written through the
+  // stream at the same time: POSIX leaves the stream position alone, other
+  // platforms seek the stream. read_at returns the bytes read (fewer only at
+  // the end of the file or on an error); write_at and copy_at are false on a
+  // short write. copy_at copies n bytes of `from` at `at` to offset `to_at`
+  // of this file, in the kernel where it can, else through buf.
+  std::size_t read_at(std::uint64_t at, void* buf, std::size_t n);
+  bool write_at(std::uint64_t at, const void* buf, std::size_t n);
+  bool copy_at(File& from, std::uint64_t at, std::uint64_t n, std::uint64_t to_at, std::vector<unsigned char>& buf);
   std::FILE* get() { return f_; }
 
  private:

@@ -1,7 +1,6 @@
 #include "fixids.h"
 
 #include <algorithm>
-#include <cctype>
 #include <new>
 #include <array>
 #include <cstring>
@@ -18,7 +17,8 @@ namespace foldmend {
 
 namespace {
 
-// An ID folded to lower case, zero-padded to the field's width and packed
+// An ID folded to lower case (ASCII letters only, as tolower does in the
+// "C" locale this program runs in), zero-padded to the field's width and packed
 // into two integers: equal keys are IDs equal without regard to case. The
 // order of keys only serves to bring equal ones together.
 struct Key {
@@ -32,7 +32,7 @@ static_assert(kIdField <= 16, "an ID field fits in a key");
 Key key_of_field(const unsigned char* field) {
   unsigned char k[16] = {};
   for (std::size_t i = 0; i < kIdField && field[i] != 0; ++i)
-    k[i] = static_cast<unsigned char>(std::tolower(field[i]));
+    k[i] = field[i] >= 'A' && field[i] <= 'Z' ? static_cast<unsigned char>(field[i] + ('a' - 'A')) : field[i];
   Key key;
   std::memcpy(&key.a, k, 8);
   std::memcpy(&key.b, k + 8, 8);
@@ -115,29 +115,25 @@ std::vector<Event> plan(const Records& recs, const std::vector<Entry>& sorted) {
   return events;
 }
 
-// The IDs in use: the original ones (sorted, with the number of records
-// still bearing each) and the new ones.
+// The IDs in use: the original ones, found in the sorted entries (equal
+// keys lie together, their number is the number of records bearing that
+// ID), less those given up, and the new ones.
 class IdsInUse {
  public:
-  explicit IdsInUse(const std::vector<Entry>& sorted) {
-    for (const auto& e : sorted) {
-      if (keys_.empty() || keys_.back() != e.key) {
-        keys_.push_back(e.key);
-        counts_.push_back(0);
-      }
-      ++counts_.back();
-    }
-  }
+  explicit IdsInUse(const std::vector<Entry>& sorted) : sorted_(sorted) {}
   bool contains(const Key& k) const {
-    auto it = std::lower_bound(keys_.begin(), keys_.end(), k, less);
-    if (it != keys_.end() && *it == k && counts_[static_cast<std::size_t>(it - keys_.begin())] > 0) return true;
+    std::size_t n = original(k);
+    if (n > 0) {
+      auto it = given_up_.find(k);
+      if (it == given_up_.end() || it->second < n) return true;
+    }
     return added_.count(k) > 0;
   }
   void replace(const Key& old_key, const Key& new_key) {
-    auto it = std::lower_bound(keys_.begin(), keys_.end(), old_key, less);
-    if (it != keys_.end() && *it == old_key) {
-      auto& c = counts_[static_cast<std::size_t>(it - keys_.begin())];
-      if (c > 0) --c;
+    std::size_t n = original(old_key);
+    std::size_t& gone = given_up_[old_key];
+    if (n > gone) {
+      ++gone;
     } else {
       added_.erase(old_key);
     }
@@ -145,9 +141,13 @@ class IdsInUse {
   }
 
  private:
-  static bool less(const Key& a, const Key& b) { return a < b; }
-  std::vector<Key> keys_;
-  std::vector<std::size_t> counts_;
+  std::size_t original(const Key& k) const {
+    auto range = std::equal_range(sorted_.begin(), sorted_.end(), Entry{k, 0}, by_key);
+    return static_cast<std::size_t>(range.second - range.first);
+  }
+  static bool by_key(const Entry& a, const Entry& b) { return a.key < b.key; }
+  const std::vector<Entry>& sorted_;
+  std::map<Key, std::size_t> given_up_;  // per original ID: records that left it
   std::set<Key> added_;
 };
 
@@ -214,7 +214,7 @@ int fix_ids_folder(Context& ctx, const std::string& path) {
   // Only ID fields changed: records that kept theirs are already on disk.
   bool write_ok = true;
   for (const auto& [i, r] : recs.changed())
-    write_ok = write_ok && f.seek(i * kRecordSize) && f.write(r.b.data(), kRecordSize) == kRecordSize;
+    write_ok = write_ok && f.write_at(i * kRecordSize, r.b.data(), kRecordSize);
   if (!write_ok || !f.flush()) {
     ctx.out.emit(0, "#041 File write error saving index - you will need to rebuild this folder.\r\n");
     return -1;

@@ -1,16 +1,23 @@
-// Random access to the bytes of an open file without a system call per
-// access: the file is mapped into memory where the platform allows it
-// (POSIX mmap, read-only, shared with the page cache), otherwise small
-// pieces are read on demand into a buffer.
+// Random access to the bytes of an open file.
 //
 //   ReadView v(file)      the file's size is taken once, at construction
 //   v.size()              that size
 //   v.bytes(at, n)        pointer to n bytes at offset at, or nullptr when
 //                         they do not lie wholly inside the file (or the
-//                         read fails); valid until the next call
-//   v.whole()             pointer to all size() bytes (read into memory
-//                         where the file cannot be mapped), nullptr when
-//                         that fails; valid while the view lives
+//                         read fails); valid until the next call. Read by
+//                         position into a window of up to kWindow bytes,
+//                         so nearby requests (a byte per small message)
+//                         share one system call; the window shrinks while
+//                         it serves only the request that filled it (large
+//                         messages), so little is copied for nothing.
+//   v.whole()             pointer to all size() bytes (mapped where the
+//                         platform allows it: POSIX mmap, read-only; else
+//                         read into memory), nullptr when that fails; valid
+//                         while the view lives
+//
+// bytes() does not map the file: touching one byte per message of a large
+// mapped file costs a page fault each, several times a positional read on
+// virtual machines.
 //
 // Limits: n is at most kMaxPiece; the file must not shrink while the view
 // is in use (the folder is opened for writing, which keeps other writers
@@ -28,6 +35,7 @@ namespace foldmend {
 class ReadView {
  public:
   static constexpr std::size_t kMaxPiece = 1 << 16;
+  static constexpr std::size_t kWindow = 1 << 16, kMinWindow = 64;
   explicit ReadView(File& f);
   ReadView(const ReadView&) = delete;
   ReadView& operator=(const ReadView&) = delete;
@@ -41,6 +49,9 @@ class ReadView {
   std::uint64_t size_ = 0;
   const unsigned char* map_ = nullptr;
   std::vector<unsigned char> buf_;
+  std::uint64_t buf_at_ = 0, buf_len_ = 0;  // the window buf_ holds
+  std::size_t window_ = kWindow;
+  unsigned hits_ = 0;  // requests served from the window since it was read
   bool whole_ = false;  // buf_ holds the whole file
 };
 
