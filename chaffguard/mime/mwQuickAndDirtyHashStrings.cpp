@@ -12,8 +12,8 @@ unsigned char UpperAscii(unsigned char c) {
 // Quicksort with Hoare partitioning around the middle element of each range.
 // Pending ranges live on an explicit work list; the smaller side of a partition
 // is taken next and the larger one is pushed, so the list stays short.
-template <typename SortKey>
-void HoareSort(std::vector<TmwHashStringItem>& items, SortKey key) {
+template <typename Entry, typename SortKey>
+void HoareSort(std::vector<Entry>& items, SortKey key) {
   if (items.size() < 2) return;
   struct Range {
     std::ptrdiff_t lo, hi;
@@ -68,72 +68,77 @@ bool TmwQuickAndDirtyHashStrings::SameKey(std::string_view a, std::string_view b
 
 void TmwQuickAndDirtyHashStrings::SortByHash() {
   if (sorted_) return;
-  HoareSort(items_, [](const TmwHashStringItem& item) { return item.Hash; });
+  HoareSort(order_, [](const Slot& slot) { return slot.hash; });
   sorted_ = true;
 }
 
 void TmwQuickAndDirtyHashStrings::SortByInterest() {
-  HoareSort(items_, [](const TmwHashStringItem& item) { return item.Interest; });
-  sorted_ = items_.size() < 2;
+  HoareSort(order_, [this](const Slot& slot) { return items_[slot.item].Interest; });
+  sorted_ = order_.size() < 2;
 }
 
 int TmwQuickAndDirtyHashStrings::IndexOf(std::string_view key) {
-  if (items_.empty()) return -1;
+  if (order_.empty()) return -1;
   const std::uint32_t h = HashOf(key);
   if (h > max_hash_) return -1;
   SortByHash();
   std::size_t lo = 0;
-  std::size_t hi = items_.size();
+  std::size_t hi = order_.size();
   while (lo < hi) {  // first item whose hash is not below h
     const std::size_t mid = lo + (hi - lo) / 2;
-    if (items_[mid].Hash < h) {
+    if (order_[mid].hash < h) {
       lo = mid + 1;
     } else {
       hi = mid;
     }
   }
-  for (std::size_t i = lo; i < items_.size() && items_[i].Hash == h; ++i) {
-    if (SameKey(items_[i].Key, key)) return static_cast<int>(i);
+  for (std::size_t i = lo; i < order_.size() && order_[i].hash == h; ++i) {
+    if (SameKey(items_[order_[i].item].Key, key)) return static_cast<int>(i);
   }
   return -1;
 }
 
 int TmwQuickAndDirtyHashStrings::Add(std::string_view key) {
   if (items_.size() == items_.capacity()) {
-    items_.reserve(items_.size() + items_.size() / 10 + 1);
+    const std::size_t grown = items_.size() + items_.size() / 10 + 1;
+    items_.reserve(grown);
+    order_.reserve(grown);
   }
   TmwHashStringItem item;
   item.Hash = HashOf(key);
   item.Key.assign(key);
   if (item.Hash > max_hash_) max_hash_ = item.Hash;
+  const Slot slot{item.Hash, static_cast<std::uint32_t>(items_.size())};
+  items_.push_back(std::move(item));
   if (policy_ == InsertPolicy::kKeepSorted && sorted_) {
     std::size_t lo = 0;
-    std::size_t hi = items_.size();
+    std::size_t hi = order_.size();
     while (lo < hi) {  // first item whose hash is above the new one
       const std::size_t mid = lo + (hi - lo) / 2;
-      if (items_[mid].Hash <= item.Hash) {
+      if (order_[mid].hash <= slot.hash) {
         lo = mid + 1;
       } else {
         hi = mid;
       }
     }
-    items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(lo), std::move(item));
+    order_.insert(order_.begin() + static_cast<std::ptrdiff_t>(lo), slot);
     return static_cast<int>(lo);
   }
-  items_.push_back(std::move(item));
-  sorted_ = items_.size() < 2;
-  return static_cast<int>(items_.size()) - 1;
+  order_.push_back(slot);
+  sorted_ = order_.size() < 2;
+  return static_cast<int>(order_.size()) - 1;
 }
 
 int TmwQuickAndDirtyHashStrings::AddOccurrence(std::string_view key, bool counting) {
   const int index = IndexOf(key);
   if (index < 0) return Add(key);
-  if (counting) ++items_[static_cast<std::size_t>(index)].Count;
+  if (counting) ++(*this)[index].Count;
   return index;
 }
 
 void TmwQuickAndDirtyHashStrings::Clear() {
   items_.clear();
+  order_.clear();
   sorted_ = true;
   max_hash_ = 0;
 }

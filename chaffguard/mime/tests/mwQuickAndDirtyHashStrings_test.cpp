@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <limits>
 #include <map>
 #include <random>
@@ -215,6 +216,92 @@ TEST(TokenList, ClearEmptiesTheList) {
   list.Clear();
   EXPECT_EQ(list.Count(), 0);
   EXPECT_EQ(list.IndexOf("abc"), -1);
+}
+
+// The order of the items after any run of insertions, lookups and sorts is the
+// order the quicksort gives when it moves whole items: a plain copy of that
+// sort over a vector of (hash, key, interest) is the reference. Keys are built
+// from few letters so that many share a hash (the sort's exchanges of equal
+// items then decide their order).
+namespace order_reference {
+struct Item {
+  std::uint32_t hash;
+  std::string key;
+  long double interest;
+};
+template <typename Key>
+void Sort(std::vector<Item>& items, Key key) {
+  if (items.size() < 2) return;
+  std::vector<std::pair<std::ptrdiff_t, std::ptrdiff_t>> work{{0, static_cast<std::ptrdiff_t>(items.size()) - 1}};
+  while (!work.empty()) {
+    auto [lo, hi] = work.back();
+    work.pop_back();
+    while (lo < hi) {
+      std::ptrdiff_t i = lo, j = hi;
+      const auto pivot = key(items[static_cast<std::size_t>(lo + (hi - lo) / 2)]);
+      do {
+        while (key(items[static_cast<std::size_t>(i)]) < pivot) ++i;
+        while (pivot < key(items[static_cast<std::size_t>(j)])) --j;
+        if (i <= j) {
+          if (i != j) std::swap(items[static_cast<std::size_t>(i)], items[static_cast<std::size_t>(j)]);
+          ++i;
+          --j;
+        }
+      } while (i <= j);
+      if (j - lo < hi - i) {
+        if (i < hi) work.push_back({i, hi});
+        hi = j;
+      } else {
+        if (lo < j) work.push_back({lo, j});
+        lo = i;
+      }
+    }
+  }
+}
+}  // namespace order_reference
+
+TEST(TokenList, OrderIsTheOneTheQuicksortGivesWhenMovingWholeItems) {
+  std::mt19937 rng(11);
+  List list;
+  std::vector<order_reference::Item> ref;
+  bool ref_sorted = true;
+  auto by_hash = [](const order_reference::Item& it) { return it.hash; };
+  std::size_t ties = 0;
+  std::uint32_t max_hash = 0;
+  for (int n = 0; n < 2500; ++n) {
+    std::string key;
+    const int len = 3 + static_cast<int>(rng() % 3);
+    for (int i = 0; i < len; ++i) key += "abcdeABC"[rng() % 8];
+    list.AddOccurrence(key, true);
+    // The reference: a lookup sorts first (unless the hash is above every
+    // hash so far), a new key is appended.
+    const std::uint32_t h = List::HashOf(key);
+    if (!ref.empty() && h <= max_hash && !ref_sorted) {
+      order_reference::Sort(ref, by_hash);
+      ref_sorted = true;
+    }
+    max_hash = std::max(max_hash, h);
+    bool found = false;
+    for (const auto& it : ref) found = found || List::SameKey(it.key, key);
+    if (!found) {
+      ref.push_back({h, key, 0});
+      ref_sorted = ref.size() < 2;
+    }
+  }
+  ASSERT_EQ(static_cast<std::size_t>(list.Count()), ref.size());
+  for (std::size_t i = 0; i < ref.size(); ++i) {
+    ASSERT_EQ(list[static_cast<int>(i)].Key, ref[i].key) << i;
+    ties += i > 0 && ref[i].hash == ref[i - 1].hash;
+  }
+  EXPECT_GT(ties, 100u);  // the keys do share hashes
+  // Interests with many ties, then the interest sort on both.
+  for (std::size_t i = 0; i < ref.size(); ++i) {
+    ref[i].interest = static_cast<long double>(List::HashOf(ref[i].key) % 5) / 10;
+    list[static_cast<int>(i)].Interest = ref[i].interest;
+  }
+  order_reference::Sort(ref, [](const order_reference::Item& it) { return it.interest; });
+  list.SortByInterest();
+  for (std::size_t i = 0; i < ref.size(); ++i) ASSERT_EQ(list[static_cast<int>(i)].Key, ref[i].key) << i;
 }
 
 }  // namespace
