@@ -7,6 +7,7 @@
 #include "charset_convert.h"
 #include "encoded_words.h"
 #include "mystrlist.h"
+#include "tokenizer_plugins.h"
 #include "transfer_codecs.h"
 
 namespace chaffguard {
@@ -317,10 +318,21 @@ std::vector<std::string> TMimePart::PutTogether() const {
 
 void DecodeMessage(std::vector<std::string>& lines, mime::TmwQuickAndDirtyHashStrings& tokens,
                    const MimeWalkOptions& options) {
+  const TokenizerPlugins plugins = TokenizerPlugins::Load();
+  const MimeWalkOptions* walk = &options;
+  MimeWalkOptions with_plugins;
+  if (!options.plugins && !plugins.Empty()) {
+    with_plugins = options;
+    with_plugins.plugins = [&plugins](const std::string& type, const std::string& extension, const TMimePart& part,
+                                      mime::TmwQuickAndDirtyHashStrings& list) {
+      plugins.Offer(type, extension, part, list);
+    };
+    walk = &with_plugins;
+  }
   TMimePart root;
   root.lines = std::move(lines);
   root.TakeApart();
-  root.Walk(options, tokens);
+  root.Walk(*walk, tokens);
   lines = root.PutTogether();
 }
 

@@ -11,7 +11,9 @@
 //     DecodePart()        body lines -> decoded data (transfer encoding, charset)
 //     EncodePart()        decoded data -> body lines
 //     PutTogether()       the part as lines again, header lines folded at 78
-//   DecodeMessage(lines, tokens, options)  the whole run over a message copy
+//   DecodeMessage(lines, tokens, options)  the whole run over a message copy:
+//                         loads the tokenizer plug-ins, takes the message
+//                         apart, walks it, puts it together, unloads them
 //   FoldHeaderLine(line, width)  the folding used by PutTogether
 //   HeaderParameter(value, name) ";"-list parameter lookup, quotes honoured
 //
@@ -29,6 +31,7 @@
 #include <string_view>
 #include <vector>
 
+#include "imagetokens.h"
 #include "mwQuickAndDirtyHashStrings.h"
 
 namespace chaffguard {
@@ -42,12 +45,14 @@ enum class MimeEncoding { k7Bit = 0, k8Bit = 1, kQuotedPrintable = 2, kBase64 = 
 
 struct MimeWalkOptions {
   bool image_parser = true;
-  // Called with a binary part's decoded bytes and file name (may add tokens).
+  // Called with a binary part's decoded bytes and file name (may add tokens);
+  // by default the image library's attribute tokens (imagetokens.h).
   std::function<void(const std::string& data, const std::string& file_name,
                      mime::TmwQuickAndDirtyHashStrings& tokens)>
-      image_tokens;
+      image_tokens = image::SystemImageTokens;
   // Tokenizer plug-ins: called with the MIME type, the file name's extension
-  // and the part (may add tokens).
+  // and the part (may add tokens). When empty, DecodeMessage offers the parts
+  // to the plug-ins it loads (tokenizer_plugins.h).
   std::function<void(const std::string& mime_type, const std::string& extension,
                      const class TMimePart& part, mime::TmwQuickAndDirtyHashStrings& tokens)>
       plugins;

@@ -17,6 +17,11 @@
 // work list, smaller range first, so any number of items in any order sorts
 // without recursion and with a work list of at most log2(n) ranges. Ties keep
 // the order this sort leaves them in, which is deterministic for a given input.
+// The items themselves never move: the order is a separate array of 8-byte
+// entries (hash, item number) and the sorts move those, with the same
+// comparisons and exchanges as if they moved the items, so the resulting order
+// is the same; a sort costs a fraction of moving whole items. References
+// returned by operator[] stay valid until the next insertion.
 //
 // Insertion policy (chosen at construction):
 //   kLazyResort  (default) a new item is appended and clears the sorted flag,
@@ -28,11 +33,6 @@
 //                and lookups never sort again. Keys, counts and lookups are the
 //                same as with kLazyResort; only the order of items of equal
 //                hash may differ (here: insertion order).
-//
-// Storage: the items stay where they were added; the order above is kept as a
-// list of item numbers, and sorting moves only those (with the hashes in an
-// array of their own), so a sort costs a few bytes per item whatever the
-// items hold. Positions seen through operator[] are those of the order.
 //
 // Capacity: when the array is full it grows to count + count / 10 + 1 items.
 // Limits: at most INT32_MAX items; lookups and additions never fail otherwise.
@@ -71,13 +71,13 @@ class TmwQuickAndDirtyHashStrings {
   static bool SameKey(std::string_view a, std::string_view b);
 
   // Number of items.
-  int Count() const { return static_cast<int>(items_.size()); }
+  int Count() const { return static_cast<int>(order_.size()); }
   std::size_t Capacity() const { return items_.capacity(); }
 
   // Item by position in the current order; 0 <= index < Count().
-  TmwHashStringItem& operator[](int index) { return items_[order_[static_cast<std::size_t>(index)]]; }
+  TmwHashStringItem& operator[](int index) { return items_[order_[static_cast<std::size_t>(index)].item]; }
   const TmwHashStringItem& operator[](int index) const {
-    return items_[order_[static_cast<std::size_t>(index)]];
+    return items_[order_[static_cast<std::size_t>(index)].item];
   }
 
   // Position of the item with this key, or -1. Sorts by hash first when needed.
@@ -102,10 +102,16 @@ class TmwQuickAndDirtyHashStrings {
   void Clear();
 
  private:
+  // One entry of the order: the item's hash (kept here for the sort and the
+  // search) and its position in items_.
+  struct Slot {
+    std::uint32_t hash;
+    std::uint32_t item;
+  };
+
   InsertPolicy policy_;
-  std::vector<TmwHashStringItem> items_;  // in the order they were added
-  std::vector<std::uint32_t> hashes_;     // hash of each stored item
-  std::vector<std::uint32_t> order_;      // item numbers in the list's order
+  std::vector<TmwHashStringItem> items_;  // in insertion order, never moved
+  std::vector<Slot> order_;               // the current order of the items
   bool sorted_ = true;         // an empty list is sorted
   std::uint32_t max_hash_ = 0; // largest hash inserted so far
 };
