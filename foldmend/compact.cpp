@@ -155,7 +155,14 @@ bool copy_messages(File& index, File& master, File& w1, File& w2, const MasterNo
       if (!ok) return false;
       written = head + w;
     }
-    out_len += written + (len > 0 ? 1 : 0);
+    bool ctrl_z = len > 0;
+    if (len == 0 && out_len == kHeaderSize) {
+      // An empty first message still gets its Ctrl+Z: the next message must
+      // find one in front of it, and the header's last byte is none.
+      if (!out.byte(kCtrlZ)) return false;
+      ctrl_z = true;
+    }
+    out_len += written + (ctrl_z ? 1 : 0);
     r.set_length(static_cast<std::uint32_t>(written));
     if (w1.write(r.b.data(), kRecordSize) != kRecordSize) return false;
   }

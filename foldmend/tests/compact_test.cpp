@@ -81,6 +81,25 @@ TEST(Compact, KeepsExactlyOneCtrlZAndHandlesAllDeleted) {
   EXPECT_EQ(ReadAll(g.index), "");
 }
 
+TEST(Compact, AnEmptyFirstMessageKeepsTheFolderValid) {
+  // A first message of Ctrl+Z only is empty after one compaction; the next
+  // compaction must still leave a Ctrl+Z in front of the second message.
+  ScratchDir dir;
+  Recorded r;
+  Folder f = WriteFolder(dir.str(), "IN", {{"\x1A"}, {"b"}});
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    EXPECT_EQ(compact_folder(r.ctx, f.master), 1);
+    EXPECT_EQ(ReadAll(f.master).substr(128), "\x1A" "b\x1A");
+    auto recs = Records(f.index);
+    ASSERT_EQ(recs.size(), 2u);
+    EXPECT_EQ(recs[0].length(), 0u);
+    EXPECT_EQ(recs[1].offset(), 129u);
+    std::string line;
+    EXPECT_EQ(check_folder(r.ctx, f.master, line), 0) << line;
+  }
+}
+
 TEST(Compact, RefusesAFolderThatFailsTheCheck) {
   ScratchDir dir;
   Recorded r;
