@@ -6,33 +6,10 @@
 #include <string>
 
 #include "freeimage_library.h"
+#include "module_directory.h"
 
 namespace chaffguard::image {
 namespace {
-
-// Directory of the module (plug-in DLL or program) that contains this code,
-// with a trailing backslash; empty when it cannot be found.
-std::wstring OwnModuleDirectory() {
-  HMODULE self = nullptr;
-  if (!GetModuleHandleExW(
-          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-          reinterpret_cast<LPCWSTR>(&OwnModuleDirectory), &self)) {
-    return {};
-  }
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(self, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) return {};
-    if (n < path.size()) {
-      path.resize(n);
-      break;
-    }
-    if (path.size() >= 32768) return {};
-    path.resize(path.size() * 2);
-  }
-  const std::size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
-}
 
 std::wstring Widen(const std::string& s) {
   if (s.empty()) return {};
@@ -78,7 +55,7 @@ const FreeImageFunctions* SystemFreeImage() {
   std::lock_guard<std::mutex> guard(lock);
   if (!loaded) {
     loaded = true;
-    const std::wstring dir = OwnModuleDirectory();
+    const std::wstring dir = mime::OwnModuleDirectory();
     found = !dir.empty() && LoadFromWide(dir + L"FreeImage.dll", functions);
   }
   return found ? &functions : nullptr;

@@ -5,35 +5,12 @@
 #include <string>
 
 #include "iconv_library.h"
+#include "module_directory.h"
 
 namespace chaffguard::mime {
 namespace {
 
 constexpr const wchar_t* kDllNames[] = {L"libiconv-2.dll", L"libiconv.dll", L"iconv.dll"};
-
-// Directory of the module (plug-in DLL or program) that contains this code, with a
-// trailing backslash; empty when it cannot be found.
-std::wstring OwnModuleDirectory() {
-  HMODULE self = nullptr;
-  if (!GetModuleHandleExW(
-          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-          reinterpret_cast<LPCWSTR>(&OwnModuleDirectory), &self)) {
-    return {};
-  }
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(self, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) return {};
-    if (n < path.size()) {
-      path.resize(n);
-      break;
-    }
-    if (path.size() >= 32768) return {};
-    path.resize(path.size() * 2);
-  }
-  const std::size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
-}
 
 template <typename F>
 bool Bind(HMODULE lib, const char* name, F& target) {

@@ -51,21 +51,8 @@ class Corrections : public ::testing::Test {
     return r;
   }
   cg_test::HostResult Trigger() { return Run("eve@ext.org", "bob@localhost", "trigger.eml"); }
-  // Log lines as "<type><text>" without time and job.
-  std::vector<std::string> LogLines() {
-    std::vector<std::string> out;
-    for (const auto& l : cg_test::ReadLines(dir.File("cg.log"))) {
-      size_t p = 0;
-      for (int i = 0; i < 4 && p != std::string::npos; ++i) p = l.find(' ', p + 1);
-      if (!l.empty() && p != std::string::npos) out.push_back(l.substr(0, 1) + l.substr(p + 1));
-    }
-    return out;
-  }
-  bool Logged(const std::string& line) {
-    for (const auto& l : LogLines())
-      if (l == line) return true;
-    return false;
-  }
+  std::vector<std::string> LogLines() { return cg_test::PluginLogLines(dir.File("cg.log")); }
+  bool Logged(const std::string& line) { return cg_test::PluginLogged(dir.File("cg.log"), line); }
   std::string Log() { return ReadFile(dir.File("cg.log")); }
   void Seed(const std::string& word, int64_t spam, int64_t good) {
     auto db = OpenWordsDb(data, true);

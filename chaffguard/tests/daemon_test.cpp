@@ -53,14 +53,7 @@ class ThroughHost : public ::testing::Test {
   }
   std::string Log() { return ReadFile(dir.File("cg.log")); }
   bool Logged(const std::string& type_and_text) {
-    // Lines are "T yyyymmdd hhnnss.zzz JOB text"; match type and text.
-    for (const auto& l : cg_test::ReadLines(dir.File("cg.log"))) {
-      if (l.empty() || l[0] != type_and_text[0]) continue;
-      size_t p = 0;
-      for (int i = 0; i < 4 && p != std::string::npos; ++i) p = l.find(' ', p + 1);
-      if (p != std::string::npos && l.substr(p + 1) == type_and_text.substr(1)) return true;
-    }
-    return false;
+    return cg_test::PluginLogged(dir.File("cg.log"), type_and_text);
   }
   size_t Count(const std::string& folder, const std::string& ext) {
     size_t n = 0;

@@ -67,20 +67,9 @@ class Rules : public ::testing::Test {
     l.SetText(text);
     lines = l.lines;
   }
-  // The plug-in log's lines as "<type><text>" (date, time and job left out).
-  std::vector<std::string> LogLines() {
-    std::vector<std::string> out;
-    for (const auto& l : cg_test::ReadLines(dir.File("cg.log"))) {
-      size_t p = 0;
-      for (int i = 0; i < 4 && p != std::string::npos; ++i) p = l.find(' ', p + 1);
-      if (!l.empty() && p != std::string::npos) out.push_back(l.substr(0, 1) + l.substr(p + 1));
-    }
-    return out;
-  }
+  std::vector<std::string> LogLines() { return cg_test::PluginLogLines(dir.File("cg.log")); }
   bool Logged(const std::string& type_and_text) {
-    for (const auto& l : LogLines())
-      if (l == type_and_text) return true;
-    return false;
+    return cg_test::PluginLogged(dir.File("cg.log"), type_and_text);
   }
   std::string Stat(const char* key) {
     TIniFile ini;

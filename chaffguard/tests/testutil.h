@@ -61,4 +61,23 @@ inline std::vector<std::string> ReadLines(const std::string& path) {
   return lines;
 }
 
+// The plug-in log's lines ("T yyyymmdd hhnnss.zzz JOB text") as "<type><text>",
+// date, time and job left out.
+inline std::vector<std::string> PluginLogLines(const std::string& path) {
+  std::vector<std::string> out;
+  for (const auto& l : ReadLines(path)) {
+    size_t p = 0;
+    for (int i = 0; i < 4 && p != std::string::npos; ++i) p = l.find(' ', p + 1);
+    if (!l.empty() && p != std::string::npos) out.push_back(l.substr(0, 1) + l.substr(p + 1));
+  }
+  return out;
+}
+
+// True when the plug-in log holds a line of this "<type><text>".
+inline bool PluginLogged(const std::string& path, const std::string& type_and_text) {
+  for (const auto& l : PluginLogLines(path))
+    if (l == type_and_text) return true;
+  return false;
+}
+
 }  // namespace cg_test
