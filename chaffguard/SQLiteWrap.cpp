@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include "SQLiteVfs.h"
 #include "cgtext.h"
 
 namespace chaffguard {
@@ -52,7 +53,8 @@ struct StatementLease {
 };
 
 TSQLiteDatabase::TSQLiteDatabase(const std::string& file_name) {
-  int rc = sqlite3_open(file_name.c_str(), &db_);
+  int rc = sqlite3_open_v2(file_name.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                           JournalVfsName());
   if (rc != SQLITE_OK) {
     std::string msg = db_ ? sqlite3_errmsg(db_) : "";
     if (msg.empty()) msg = "Unknown error";

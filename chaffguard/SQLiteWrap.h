@@ -21,6 +21,7 @@
 //     "Field <name> Not found. Empty dataset".
 //   SQLiteErrorText(code)  the code table, "Unknown SQLite Error Code \"<n>\"" otherwise
 //
+// Connections use the file layer of SQLiteVfs.h.
 // The pending parameters are cleared after every statement, whether it ran or not.
 // Prepared statements are kept per connection (up to kStatementCacheSize texts)
 // and reused with fresh bindings: a statement run once per token is parsed once

@@ -5,7 +5,9 @@
 //   CreateDatabases(dir)     creates each missing file with its schema
 //   OpenWordsDb/OpenListDb   connection with busy timeout 10000 ms, the
 //                            synchronous pragma of bayForcedWrites and, for the
-//                            words database, "PRAGMA temp_store = MEMORY"
+//                            words database, "PRAGMA temp_store = MEMORY" and a
+//                            journal kept between transactions (PERSIST, cut
+//                            back to 1 MiB)
 //   LookupToken, WriteTokenList, TouchTokenList, CleanNeutral, CleanOld, CountWords
 //   AddOrConfirm, RemoveListed, IsListed, CleanList, CountList  (kind 0 white, 1 black)
 //

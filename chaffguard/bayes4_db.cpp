@@ -37,6 +37,8 @@ void CreateIfMissing(const std::string& path, const char* table, const char* ind
   if (!MoveFileNoReplace(work, path)) std::filesystem::remove(work, ec);
 }
 
+constexpr int kKeptJournalBytes = 1 << 20;
+
 std::unique_ptr<TSQLiteDatabase> Open(const std::string& path, bool forced_writes) {
   auto db = std::make_unique<TSQLiteDatabase>(path);
   db->SetTimeout(kBusyTimeoutMs);
@@ -107,6 +109,11 @@ void CreateDatabases(const std::string& data_dir) {
 std::unique_ptr<TSQLiteDatabase> OpenWordsDb(const std::string& data_dir, bool forced_writes) {
   auto db = Open(JoinPath(data_dir, kWordsDbName), forced_writes);
   db->ExecSQL("PRAGMA temp_store = MEMORY");
+  // Nearly every call writes this database. Its journal is kept between
+  // transactions (header zeroed) instead of being made and removed for each
+  // one, and cut back to kKeptJournalBytes after a large transaction.
+  db->GetTable("PRAGMA journal_mode = PERSIST");
+  db->GetTable("PRAGMA journal_size_limit = " + std::to_string(kKeptJournalBytes));
   return db;
 }
 

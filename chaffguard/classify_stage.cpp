@@ -58,6 +58,7 @@ void ClassifyAndLearn(DaemonContext& ctx) {
 
   bool white = false;
   if (!s.IgnoreWhite) {
+    ReadTransaction lists(*ctx.list_db);  // one lock of the file for all look-ups
     if (Listed(ctx, kBlackList, sender) || Listed(ctx, kBlackList, h.sender_address) ||
         Listed(ctx, kBlackList, h.from_address)) {
       ctx.Log('L', "Is on BL...");
@@ -80,8 +81,7 @@ void ClassifyAndLearn(DaemonContext& ctx) {
     if (!s.WhitelistText.empty()) InsertTopLine(lines, tag, s.WhitelistText);
     ctx.score = 0;
     ctx.spam = false;
-    CountEvent(s.bayDataDir, version, kStatWhitelisted);
-    CountEvent(s.bayDataDir, version, kStatNoSpam);
+    CountEvents(s.bayDataDir, version, {kStatWhitelisted, kStatNoSpam});
   } else {
     std::string faked;
     if (!ctx.test_only) {

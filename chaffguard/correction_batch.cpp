@@ -100,6 +100,10 @@ std::vector<std::string> ListCorrectionFiles(const std::string& dir) {
 }
 
 int RunCorrectionBatch(const std::string& dir, bool to_spam, const CorrectionEnv& env) {
+  // Nearly always the mailbox is empty: then no lock is taken. Otherwise the
+  // files are listed again under the lock, so that of two processes only the
+  // first trains a request (the second finds it gone).
+  if (ListCorrectionFiles(dir).empty()) return 0;
   WriteGroup transaction(*env.words_db);
   const auto files = ListCorrectionFiles(dir);
   if (!files.empty()) env.log('C', to_spam ? "corrections to SPAM" : "corrections to NoSPAM");

@@ -3,8 +3,9 @@
 // addresses they name between the whitelist and the blacklist.
 //
 //   RunCorrectionBatch(dir, to_spam, env)
-//       under one words transaction ("BEGIN IMMEDIATE" ... "COMMIT", committed
-//       also when an error leaves the batch): lists the files "*.cnm" of `dir`
+//       nothing when `dir` holds no request; otherwise under one words
+//       transaction ("BEGIN IMMEDIATE" ... "COMMIT", committed also when an
+//       error leaves the batch): lists the files "*.cnm" of `dir`
 //       (extension in any case, by name), logs "C" "corrections to SPAM" /
 //       "corrections to NoSPAM" when there is one, and per file: "C" + file
 //       name, subject tag removed, address list moves (unless IgnoreWhite),

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "DAEMON.h"
+#include "SQLiteVfs.h"
 #include "hostif.h"
 
 #ifdef _WIN32
@@ -17,7 +18,10 @@ namespace {
 // Loading the library initialises SQLite; unloading shuts it down.
 struct LibraryLifetime {
   LibraryLifetime() { sqlite3_initialize(); }
-  ~LibraryLifetime() { sqlite3_shutdown(); }
+  ~LibraryLifetime() {
+    chaffguard::UnregisterJournalVfs();
+    sqlite3_shutdown();
+  }
 } g_library_lifetime;
 }  // namespace
 

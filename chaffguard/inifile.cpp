@@ -1,19 +1,13 @@
 #include "inifile.h"
 
-#include <cstdio>
-#include <memory>
-#include <stdexcept>
 
 #include "cgtext.h"
 #include "mystrlist.h"
+#include "wholefile.h"
 
 namespace chaffguard {
 
 namespace {
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 bool SectionName(const std::string& line, std::string* name) {
   std::string t = Trim(line);
   if (t.size() < 2 || t.front() != '[') return false;
@@ -36,14 +30,8 @@ bool KeyOf(const std::string& line, std::string* key, std::string* value) {
 
 void TIniFile::Load(const std::string& path) {
   lines_.clear();
-  std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
-  if (!f) return;
   std::string data;
-  char buf[16384];
-  size_t got;
-  while (data.size() < kMaxFileBytes && (got = std::fread(buf, 1, sizeof buf, f.get())) > 0)
-    data.append(buf, got);
-  if (data.size() > kMaxFileBytes) data.resize(kMaxFileBytes);
+  if (ReadWholeFile(path, data, kMaxFileBytes) == FileRead::kCannotOpen) return;
   TMyStringList list;
   list.SetText(data);
   lines_ = std::move(list.lines);

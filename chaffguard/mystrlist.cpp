@@ -1,10 +1,9 @@
 #include "mystrlist.h"
 
-#include <cstdio>
-#include <memory>
 #include <stdexcept>
 
 #include "cgtext.h"
+#include "wholefile.h"
 
 namespace chaffguard {
 
@@ -43,30 +42,18 @@ std::string TMyStringList::Text() const {
   return out;
 }
 
-namespace {
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-}  // namespace
-
 void TMyStringList::LoadFromFile(const std::string& path) {
-  std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
-  if (!f) throw std::runtime_error("Cannot open file \"" + path + "\"");
   std::string data;
-  char buf[65536];
-  size_t got;
-  while ((got = std::fread(buf, 1, sizeof buf, f.get())) > 0) data.append(buf, got);
-  if (std::ferror(f.get())) throw std::runtime_error("Cannot read file \"" + path + "\"");
+  switch (ReadWholeFile(path, data)) {
+    case FileRead::kCannotOpen: throw std::runtime_error("Cannot open file \"" + path + "\"");
+    case FileRead::kFailed: throw std::runtime_error("Cannot read file \"" + path + "\"");
+    case FileRead::kOk: break;
+  }
   SetText(data);
 }
 
 void TMyStringList::SaveToFile(const std::string& path) const {
-  std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "wb"));
-  if (!f) throw std::runtime_error("Cannot create file \"" + path + "\"");
-  const std::string data = Text();
-  if (std::fwrite(data.data(), 1, data.size(), f.get()) != data.size() ||
-      std::fflush(f.get()) != 0)
-    throw std::runtime_error("Cannot write file \"" + path + "\"");
+  if (!OverwriteFile(path, Text())) throw std::runtime_error("Cannot write file \"" + path + "\"");
 }
 
 namespace {

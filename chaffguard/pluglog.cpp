@@ -4,6 +4,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
 #endif
 
 #include "cgtext.h"
@@ -71,10 +74,11 @@ void WriteLog(const std::string& log_file_pattern, char type, const std::string&
     WriteFile(h, line.data(), static_cast<DWORD>(line.size()), &put, nullptr);
     CloseHandle(h);
 #else
-    std::FILE* f = std::fopen(name.c_str(), "ab");  // O_APPEND: whole writes land at the end
-    if (!f) return;
-    std::fwrite(line.data(), 1, line.size(), f);
-    std::fclose(f);
+    // O_APPEND: each write lands at the end as a whole.
+    const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (fd < 0) return;
+    [[maybe_unused]] const ssize_t put = write(fd, line.data(), line.size());  // nowhere to report
+    close(fd);
 #endif
   } catch (...) {
   }

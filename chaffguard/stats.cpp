@@ -46,11 +46,12 @@ std::string Pct(double v, const char* fmt) {
   return std::string(buf) + "%";
 }
 
-void UpdateFile(const std::string& path, const std::string& version, StatEvent event) {
+void UpdateFile(const std::string& path, const std::string& version,
+                std::initializer_list<StatEvent> events) {
   TIniFile ini;
   ini.Load(path);
   Counters k = ReadCounters(ini);
-  ++k.c[event];
+  for (StatEvent event : events) ++k.c[event];
   int64_t all = k.spam() + k.nospam() + k.virus();
   if (all < 1) all = 1;
   const double a = static_cast<double>(all);
@@ -92,9 +93,14 @@ DbSizeCounts& DbSizes() {
 }
 
 void CountEvent(const std::string& data_dir, const std::string& version, StatEvent event) {
+  CountEvents(data_dir, version, {event});
+}
+
+void CountEvents(const std::string& data_dir, const std::string& version,
+                 std::initializer_list<StatEvent> events) {
   FileLock lock(JoinPath(data_dir, kStatAllFile), kBusyTimeoutMs);
-  UpdateFile(JoinPath(data_dir, kStatAllFile), version, event);
-  UpdateFile(JoinPath(data_dir, kStatPeriodFile), version, event);
+  UpdateFile(JoinPath(data_dir, kStatAllFile), version, events);
+  UpdateFile(JoinPath(data_dir, kStatPeriodFile), version, events);
 }
 
 bool PeriodCheck(const std::string& data_dir, const std::string& version, int stat_rate,

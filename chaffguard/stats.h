@@ -3,6 +3,8 @@
 // per-recipient spam counter "spamtrck.txt", all in the data directory.
 //
 //   CountEvent(dir, version, event)  updates both counter files
+//   CountEvents(dir, version, {events})  the same for several events at once
+//                     (each file read and written once)
 //   PeriodCheck(dir, version, stat_rate, forced_writes)  when `nextstat` of the
 //                     flags file is due: schedules the next one, appends the
 //                     period's CSV row (header first for a new file) with the
@@ -16,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 namespace chaffguard {
@@ -42,6 +45,8 @@ inline constexpr char kStatCsvFile[] = "spamstat.csv";
 inline constexpr char kSpamTrackFile[] = "spamtrck.txt";
 
 void CountEvent(const std::string& data_dir, const std::string& version, StatEvent event);
+void CountEvents(const std::string& data_dir, const std::string& version,
+                 std::initializer_list<StatEvent> events);
 // Answers whether the check was due (and a row was written).
 bool PeriodCheck(const std::string& data_dir, const std::string& version, int stat_rate,
                  bool forced_writes);
