@@ -62,6 +62,14 @@ TEST(LineList, LoadAndSaveRoundTripAndReportMissingFile) {
   l.SaveToFile(dir.File("out.txt"));
   EXPECT_EQ(cg_test::ReadFile(dir.File("out.txt")), "one\r\ntwo\r\n");
   EXPECT_THROW(l.LoadFromFile(dir.File("missing.txt")), std::runtime_error);
+  // Saving over a longer and over a shorter file leaves exactly the new text.
+  cg_test::WriteFile(dir.File("long.txt"), std::string(70000, 'x'));
+  l.SaveToFile(dir.File("long.txt"));
+  EXPECT_EQ(cg_test::ReadFile(dir.File("long.txt")), "one\r\ntwo\r\n");
+  l.lines.assign(5000, "a longer line than before");
+  l.SaveToFile(dir.File("long.txt"));
+  EXPECT_EQ(cg_test::ReadFile(dir.File("long.txt")).size(), 5000u * 27);
+  EXPECT_THROW(l.SaveToFile(dir.File("no-such-dir/x.txt")), std::runtime_error);
 }
 
 TEST(HeaderUnfolding, JoinsContinuationsButNeverTheLastLineOrPastAnEmptyLine) {
