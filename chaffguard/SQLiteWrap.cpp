@@ -80,8 +80,11 @@ void TSQLiteDatabase::RaiseError(const std::string& what, const std::string& sql
 }
 
 sqlite3_stmt* TSQLiteDatabase::Prepare(const std::string& sql, bool* cached) {
-  std::vector<TSQliteParam> params;
-  params.swap(params_);  // cleared whatever happens next
+  // The pending list is cleared whatever happens next; both lists keep
+  // their storage for the next statement.
+  std::vector<TSQliteParam>& params = binding_;
+  params.clear();
+  params.swap(params_);
   sqlite3_stmt* stmt = nullptr;
   *cached = false;
   auto kept = statements_.find(sql);

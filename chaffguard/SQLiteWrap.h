@@ -124,6 +124,7 @@ class TSQLiteDatabase {
 
   sqlite3* db_ = nullptr;
   std::vector<TSQliteParam> params_;
+  std::vector<TSQliteParam> binding_;  // the list being bound (see Prepare)
   std::unordered_map<std::string, CachedStatement> statements_;
 };
 

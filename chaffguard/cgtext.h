@@ -1,7 +1,8 @@
 // Text helpers of the plug-in: 8-bit trimming and case folding, the comma-list
 // split used by the settings, the plain form of an address and path joining.
 //
-//   Trim/TrimLeft/TrimRight  remove characters <= ' ' (as the line model does)
+//   Trim/TrimLeft/TrimRight  remove characters <= ' ' (as the line model does);
+//                            TrimView the same as a view into its argument
 //   Lower/Upper              ASCII case folding (texts are 8-bit; bytes >= 0x80 kept)
 //   StartsWithNoCase         prefix test ignoring ASCII case
 //   SplitCommaText           commas, spaces and control characters separate items;
@@ -26,6 +27,7 @@ inline constexpr char kPathSep = '/';
 #endif
 
 std::string Trim(std::string_view s);
+std::string_view TrimView(std::string_view s);
 std::string TrimLeft(std::string_view s);
 std::string TrimRight(std::string_view s);
 std::string Lower(std::string_view s);

@@ -1,6 +1,5 @@
 #include "inifile.h"
 
-
 #include "cgtext.h"
 #include "mystrlist.h"
 #include "wholefile.h"
@@ -8,22 +7,22 @@
 namespace chaffguard {
 
 namespace {
-bool SectionName(const std::string& line, std::string* name) {
-  std::string t = Trim(line);
+bool SectionName(std::string_view line, std::string_view* name) {
+  const std::string_view t = TrimView(line);
   if (t.size() < 2 || t.front() != '[') return false;
-  size_t close = t.find(']');
-  if (close == std::string::npos) return false;
-  *name = Trim(t.substr(1, close - 1));
+  const size_t close = t.find(']');
+  if (close == std::string_view::npos) return false;
+  *name = TrimView(t.substr(1, close - 1));
   return true;
 }
 
-bool KeyOf(const std::string& line, std::string* key, std::string* value) {
-  size_t eq = line.find('=');
-  if (eq == std::string::npos) return false;
-  std::string k = Trim(line.substr(0, eq));
+bool KeyOf(std::string_view line, std::string_view* key, std::string_view* value) {
+  const size_t eq = line.find('=');
+  if (eq == std::string_view::npos) return false;
+  const std::string_view k = TrimView(line.substr(0, eq));
   if (k.empty() || k[0] == ';') return false;
   *key = k;
-  if (value) *value = Trim(line.substr(eq + 1));
+  if (value) *value = TrimView(line.substr(eq + 1));
   return true;
 }
 }  // namespace
@@ -48,7 +47,7 @@ long TIniFile::Find(std::string_view section, std::string_view key, long* sectio
   long found = -1;
   *section_end = -1;
   for (size_t i = 0; i < lines_.size(); ++i) {
-    std::string name, k;
+    std::string_view name, k;
     if (SectionName(lines_[i], &name)) {
       if (in) return found;  // only the first section of that name counts
       in = EqualsNoCase(name, section);
@@ -56,7 +55,7 @@ long TIniFile::Find(std::string_view section, std::string_view key, long* sectio
       continue;
     }
     if (!in) continue;
-    if (!Trim(lines_[i]).empty()) *section_end = static_cast<long>(i) + 1;
+    if (!TrimView(lines_[i]).empty()) *section_end = static_cast<long>(i) + 1;
     if (found < 0 && KeyOf(lines_[i], &k, nullptr) && EqualsNoCase(k, key))
       found = static_cast<long>(i);
   }
@@ -73,15 +72,19 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view key,
   long end;
   long i = Find(section, key, &end);
   if (i < 0) return std::string(def);
-  std::string k, v;
+  std::string_view k, v;
   KeyOf(lines_[static_cast<size_t>(i)], &k, &v);
-  return v;
+  return std::string(v);
 }
 
 long long TIniFile::ReadInteger(std::string_view section, std::string_view key,
                                 long long def) const {
-  if (!HasKey(section, key)) return def;
-  return ParseInt(ReadString(section, key, ""), def);
+  long end;
+  const long i = Find(section, key, &end);
+  if (i < 0) return def;
+  std::string_view k, v;
+  KeyOf(lines_[static_cast<size_t>(i)], &k, &v);
+  return ParseInt(v, def);
 }
 
 bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def) const {

@@ -14,7 +14,7 @@
 namespace chaffguard {
 
 namespace {
-constexpr size_t kChunk = 65536;
+constexpr size_t kChunk = 16384;  // on the stack
 }  // namespace
 
 #ifdef _WIN32
@@ -25,18 +25,15 @@ FileRead ReadWholeFile(const std::string& path, std::string& out, size_t limit) 
                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return FileRead::kCannotOpen;
   FileRead result = FileRead::kOk;
+  char buf[kChunk];
   while (out.size() < limit) {
-    const size_t want = std::min(kChunk, limit - out.size());
-    const size_t had = out.size();
-    out.resize(had + want);
     DWORD got = 0;
-    if (!ReadFile(h, out.data() + had, static_cast<DWORD>(want), &got, nullptr)) {
-      out.resize(had);
+    if (!ReadFile(h, buf, static_cast<DWORD>(std::min(kChunk, limit - out.size())), &got, nullptr)) {
       result = FileRead::kFailed;
       break;
     }
-    out.resize(had + got);
     if (got == 0) break;
+    out.append(buf, got);
   }
   CloseHandle(h);
   return result;
@@ -65,18 +62,13 @@ FileRead ReadWholeFile(const std::string& path, std::string& out, size_t limit) 
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return FileRead::kCannotOpen;
   FileRead result = FileRead::kOk;
+  char buf[kChunk];
   while (out.size() < limit) {
-    const size_t want = std::min(kChunk, limit - out.size());
-    const size_t had = out.size();
-    out.resize(had + want);
-    const ssize_t got = read(fd, out.data() + had, want);
-    if (got < 0 && errno == EINTR) {
-      out.resize(had);
-      continue;
-    }
-    out.resize(had + static_cast<size_t>(std::max<ssize_t>(got, 0)));
+    const ssize_t got = read(fd, buf, std::min(kChunk, limit - out.size()));
+    if (got < 0 && errno == EINTR) continue;
     if (got < 0) result = FileRead::kFailed;
     if (got <= 0) break;
+    out.append(buf, static_cast<size_t>(got));
   }
   close(fd);
   return result;

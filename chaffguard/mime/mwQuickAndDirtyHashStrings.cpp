@@ -18,11 +18,13 @@ void HoareSort(std::vector<Entry>& items, SortKey key) {
   struct Range {
     std::ptrdiff_t lo, hi;
   };
-  std::vector<Range> work;
-  work.push_back({0, static_cast<std::ptrdiff_t>(items.size()) - 1});
-  while (!work.empty()) {
-    Range r = work.back();
-    work.pop_back();
+  // The larger part is put aside and the smaller one sorted first, so each
+  // range put aside is at most half of the one below it: 64 places suffice.
+  Range work[64];
+  int pending = 0;
+  work[pending++] = {0, static_cast<std::ptrdiff_t>(items.size()) - 1};
+  while (pending > 0) {
+    Range r = work[--pending];
     while (r.lo < r.hi) {
       std::ptrdiff_t i = r.lo;
       std::ptrdiff_t j = r.hi;
@@ -38,10 +40,10 @@ void HoareSort(std::vector<Entry>& items, SortKey key) {
       } while (i <= j);
       // Left range [lo, j], right range [i, hi].
       if (j - r.lo < r.hi - i) {
-        if (i < r.hi) work.push_back({i, r.hi});
+        if (i < r.hi) work[pending++] = {i, r.hi};
         r.hi = j;
       } else {
-        if (r.lo < j) work.push_back({r.lo, j});
+        if (r.lo < j) work[pending++] = {r.lo, j};
         r.lo = i;
       }
     }
