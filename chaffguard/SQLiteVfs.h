@@ -1,6 +1,7 @@
 // SQLiteVfs: the file layer under the plug-in's database connections. It is
 // the platform's own SQLite file layer with two changes for rollback journals;
-// database files and every other file pass straight through.
+// database files are only watched (see 2), every other file passes straight
+// through.
 //
 //   JournalVfsName()  registers the layer once per process (thread-safe, again
 //                     after the library was shut down and initialised anew)
@@ -14,16 +15,20 @@
 //    opened with that flag; a journal kept between transactions (journal mode
 //    PERSIST) lies in the folder already, so the folder is synced only when the
 //    journal is made anew.
-// 2. A journal record (4-byte page number, page image, 4-byte checksum) reaches
-//    the file in one write instead of three. Only the first one or two writes
-//    of a record are ever held back, and only until the record's last write,
-//    which comes next: SQLite writes nothing else between them, so the files
-//    are never in a state in which a crash of the process could leave them
-//    that the plain layer could not. Any other write, and every other
-//    operation on the journal (read, size, sync, truncate, close, ...), first
-//    writes what is held.
-//
-// Failures of a held-back write are reported by the call that writes it.
+// 2. Journal writes are held back while they continue one another and
+//    written as one when anything else happens: another journal write
+//    elsewhere in the file, any other journal operation (read, size, sync,
+//    truncate, lock, close, ...), or a write, cut, sync, unlock, file control
+//    or close of the journal's database file (the name without "-journal").
+//    SQLite writes a journal record as three pieces (page number, page image,
+//    checksum) and one record per changed page, so a transaction's records
+//    reach the file in one write instead of three per page. Whatever SQLite
+//    does to the database file, the journal bytes written before are in the
+//    file first, so a process that dies leaves only states the plain layer
+//    can leave too; with synchronous off nothing waits for a sync either.
+//    At most 64 KiB are held per journal. A held-back write that fails is
+//    reported by the call that tried it and stays held until it succeeds or
+//    the journal is closed.
 #pragma once
 
 namespace chaffguard {
