@@ -1,7 +1,9 @@
 #include "check.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "fileio.h"
@@ -41,12 +43,19 @@ namespace {
 // open-addressing table (no allocation per record).
 class SeenIds {
  public:
+  // Sized once for `expected` IDs: growing (and filling) the table again and
+  // again cost more than the whole scan.
+  explicit SeenIds(std::uint64_t expected) {
+    std::size_t size = 1024;
+    while (size < 2 * expected && size < (std::size_t{1} << 40)) size *= 2;
+    resize(size);
+  }
   // True when the ID was not seen before.
   bool insert(const unsigned char* field) {
     Key k{};
     for (std::size_t i = 0; i < kIdField && field[i]; ++i) k[i] = field[i];
-    if ((count_ + 1) * 2 > slots_.size()) grow();
-    std::size_t mask = slots_.size() - 1;
+    if ((count_ + 1) * 2 > size_) grow();
+    std::size_t mask = size_ - 1;
     for (std::size_t h = hash(k) & mask;; h = (h + 1) & mask) {
       if (!used_[h]) {
         used_[h] = 1;
@@ -65,13 +74,19 @@ class SeenIds {
     for (unsigned char c : k) h = (h ^ c) * 1099511628211ull;
     return static_cast<std::size_t>(h ^ (h >> 29));
   }
+  // Slots are left unset: only those marked used are read.
+  void resize(std::size_t size) {
+    slots_.reset(new Key[size]);
+    used_.assign(size, 0);
+    size_ = size;
+  }
   void grow() {
-    std::vector<Key> old = std::move(slots_);
+    std::unique_ptr<Key[]> old = std::move(slots_);
     std::vector<unsigned char> old_used = std::move(used_);
-    slots_.assign(old.empty() ? 1024 : old.size() * 2, Key{});
-    used_.assign(slots_.size(), 0);
-    std::size_t mask = slots_.size() - 1;
-    for (std::size_t i = 0; i < old.size(); ++i) {
+    const std::size_t old_size = size_;
+    resize(size_ * 2);
+    std::size_t mask = size_ - 1;
+    for (std::size_t i = 0; i < old_size; ++i) {
       if (!old_used[i]) continue;
       std::size_t h = hash(old[i]) & mask;
       while (used_[h]) h = (h + 1) & mask;
@@ -79,8 +94,9 @@ class SeenIds {
       slots_[h] = old[i];
     }
   }
-  std::vector<Key> slots_;
+  std::unique_ptr<Key[]> slots_;
   std::vector<unsigned char> used_;
+  std::size_t size_ = 0;
   std::size_t count_ = 0;
 };
 
@@ -98,7 +114,7 @@ static int scan(Context& ctx, File& master, File& index, int& dups, MasterNotes*
   if (ilen % kRecordSize != 0) return 3;
   std::uint64_t n = ilen / kRecordSize;
   if (notes && n <= 0x10000) notes->before_end.assign(static_cast<std::size_t>(n), MasterNotes::kUnknown);
-  SeenIds seen;
+  SeenIds seen(std::min<std::uint64_t>(n, 0x10001));  // more records fail the numbering check
   ByteReader in(index);
   for (std::uint64_t i = 0; i < n; ++i) {
     Record r;
