@@ -47,7 +47,7 @@ class SeenIds {
   // again cost more than the whole scan.
   explicit SeenIds(std::uint64_t expected) {
     std::size_t size = 1024;
-    while (size < 2 * expected && size < (std::size_t{1} << 40)) size *= 2;
+    while (size / 2 < expected && size < kMaxFirstSize) size *= 2;  // more grow later
     resize(size);
   }
   // True when the ID was not seen before.
@@ -69,6 +69,7 @@ class SeenIds {
 
  private:
   using Key = std::array<unsigned char, kIdField>;
+  static constexpr std::size_t kMaxFirstSize = std::size_t{1} << 20;
   static std::size_t hash(const Key& k) {
     std::uint64_t h = 1469598103934665603ull;
     for (unsigned char c : k) h = (h ^ c) * 1099511628211ull;
