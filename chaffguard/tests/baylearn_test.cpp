@@ -157,5 +157,34 @@ TEST(LearningThroughHost, VerdictIsLearntOutsideTestOnlyMode) {
   }
 }
 
+// A message whose learning rewrites hundreds of stored pages: the whole
+// journal (far more than one write of the file layer) and the commit succeed.
+TEST(LearningThroughHost, ALargeMessageIsLearntInOneCommit) {
+  cg_test::ScratchDir dir;
+  std::filesystem::create_directories(dir.path() / "MAIL/bob");
+  WriteFile(dir.File("chaffguard.ini"), "[chaffguard]\r\nEnabled=1\r\nLogFile=" + dir.File("cg.log") +
+                                            "\r\n[bayStatic]\r\nbayMaxLength=400000\r\n");
+  std::string body;
+  for (int i = 0; i < 6000; ++i) {
+    std::string w = "wx";
+    for (int n = i; n > 0 || w.size() == 2; n /= 26) w += static_cast<char>('a' + n % 26);
+    body += w + (i % 10 == 9 ? "\r\n" : " ");
+  }
+  WriteFile(dir.File("in.eml"), "Received: from client (8.8.8.8) by mail\r\nSubject: many\r\n\r\n" + body);
+  for (int round = 1; round <= 2; ++round) {
+    auto r = cg_test::RunHostHere({"--base", dir.Str(), "--from", "eve@ext.org", "--to", "bob@localhost",
+                                   dir.File("in.eml")},
+                                  dir.Str());
+    ASSERT_EQ(r.status, 0) << r.err;
+  }
+  for (const auto& line : cg_test::PluginLogLines(dir.File("cg.log"))) EXPECT_NE(line[0], '!') << line;
+  auto words = OpenWordsDb(WithTrailingSep(dir.Str()), true);
+  EXPECT_GE(CountWords(*words), 6000);
+  for (const char* w : {"wxa", "wxbkd", "wxzri"}) {
+    auto row = LookupToken(*words, w);
+    EXPECT_EQ(row ? row->nospamcount : -1, 2) << w;
+  }
+}
+
 }  // namespace
 }  // namespace chaffguard
