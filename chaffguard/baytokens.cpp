@@ -35,6 +35,15 @@ bool IsCustomHeader(std::string_view line, std::string_view custom_headers) {
   return list.find(name) != std::string::npos;
 }
 
+std::string DecodedFilteredText(const std::vector<std::string>& lines, const Settings& s,
+                                const MimeWalkOptions& options, mime::TmwQuickAndDirtyHashStrings& list) {
+  std::vector<std::string> copy = lines;
+  DecodeMessage(copy, list, options);
+  std::string text;
+  for (const auto& l : FilterHeaders(copy, s)) (text += l) += "\r\n";
+  return text;
+}
+
 std::vector<std::string> FilterHeaders(const std::vector<std::string>& lines, const Settings& s) {
   std::string out;
   const std::string tag = s.Subject.empty() ? std::string() : "[" + s.Subject + "]";

@@ -35,14 +35,10 @@ void ClassifyAndLearn(DaemonContext& ctx) {
 
   // Tokens of a decoded copy.
   mime::TmwQuickAndDirtyHashStrings tokens;
-  std::vector<std::string> copy = lines;
   MimeWalkOptions options;
   options.image_parser = s.ImageParser;
-  DecodeMessage(copy, tokens, options);
-  copy = FilterHeaders(copy, s);
+  const std::string text = DecodedFilteredText(lines, s, options, tokens);
   ctx.Debug("before parse");
-  std::string text;
-  for (const auto& l : copy) (text += l) += "\r\n";
   TokenizeMessage(text, s, tokens);
   ctx.Debug("before lookup");
   // A message that will be learnt holds the words database's write lock from

@@ -58,12 +58,8 @@ void TrainRequest(const std::string& path, bool to_spam, const CorrectionEnv& en
   if (!s.IgnoreWhite) MoveAddresses(lines, to_spam, env, today);
 
   mime::TmwQuickAndDirtyHashStrings tokens;
-  std::vector<std::string> copy = lines;
-  DecodeMessage(copy, tokens, env.decode);
-  copy = FilterHeaders(copy, s);
+  const std::string text = DecodedFilteredText(lines, s, env.decode, tokens);
   env.log('C', "from: " + ReadHeaderFacts(lines, "").from_address);
-  std::string text;
-  for (const auto& l : copy) (text += l) += "\r\n";
   TokenizeMessage(text, s, tokens);
   LookupTokens(tokens, *env.words_db, s);
 

@@ -110,14 +110,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::string>& lines = message.lines;
 
   mime::TmwQuickAndDirtyHashStrings tokens;
-  std::vector<std::string> copy = lines;
   MimeWalkOptions options;
   options.image_parser = s.ImageParser;
-  DecodeMessage(copy, tokens, options);
-  copy = FilterHeaders(copy, s);
-  std::string text;
-  for (const auto& l : copy) (text += l) += "\r\n";
-  TokenizeMessage(text, s, tokens);
+  TokenizeMessage(DecodedFilteredText(lines, s, options, tokens), s, tokens);
   LookupTokens(tokens, *fixture.words, s);
   for (int i = 0; i < tokens.Count(); ++i) {
     Check(!tokens[i].Key.empty());

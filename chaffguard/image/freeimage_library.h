@@ -5,7 +5,7 @@
 // whether or not the library is there; without it there are no image tokens.
 //
 //   SystemFreeImage()      loads the library on its first call, once per
-//                          process, under a lock; later calls return the same
+//                          process (thread-safe); later calls return the same
 //                          result. The library stays loaded until the process
 //                          (or the plug-in) is unloaded. nullptr: not found.
 //     Windows: "FreeImage.dll" in the directory of the module holding this

@@ -1,7 +1,7 @@
 // The image library for systems with dlopen(): see freeimage_library.h.
 #include <dlfcn.h>
 
-#include <mutex>
+#include <optional>
 
 #include "freeimage_library.h"
 
@@ -21,21 +21,15 @@ bool LoadFreeImageFrom(const std::string& path, FreeImageFunctions& out) {
 }
 
 const FreeImageFunctions* SystemFreeImage() {
-  static std::mutex lock;
-  static bool loaded = false;
-  static bool found = false;
-  static FreeImageFunctions functions;
-  std::lock_guard<std::mutex> guard(lock);
-  if (!loaded) {
-    loaded = true;
-    for (const char* name : {"libfreeimage.so.3", "libfreeimage.so"}) {
-      if (LoadFreeImageFrom(name, functions)) {
-        found = true;
-        break;
-      }
-    }
-  }
-  return found ? &functions : nullptr;
+  // Loaded by the first call; the language makes that first call's
+  // initialisation exclusive.
+  static const std::optional<FreeImageFunctions> functions = []() -> std::optional<FreeImageFunctions> {
+    FreeImageFunctions f;
+    for (const char* name : {"libfreeimage.so.3", "libfreeimage.so"})
+      if (LoadFreeImageFrom(name, f)) return f;
+    return std::nullopt;
+  }();
+  return functions ? &*functions : nullptr;
 }
 
 }  // namespace chaffguard::image

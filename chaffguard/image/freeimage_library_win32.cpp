@@ -2,7 +2,7 @@
 // (see freeimage_library.h).
 #include <windows.h>
 
-#include <mutex>
+#include <optional>
 #include <string>
 
 #include "freeimage_library.h"
@@ -48,17 +48,15 @@ bool LoadFreeImageFrom(const std::string& path, FreeImageFunctions& out) {
 }
 
 const FreeImageFunctions* SystemFreeImage() {
-  static std::mutex lock;
-  static bool loaded = false;
-  static bool found = false;
-  static FreeImageFunctions functions;
-  std::lock_guard<std::mutex> guard(lock);
-  if (!loaded) {
-    loaded = true;
+  // Loaded by the first call; the language makes that first call's
+  // initialisation exclusive.
+  static const std::optional<FreeImageFunctions> functions = []() -> std::optional<FreeImageFunctions> {
+    FreeImageFunctions f;
     const std::wstring dir = mime::OwnModuleDirectory();
-    found = !dir.empty() && LoadFromWide(dir + L"FreeImage.dll", functions);
-  }
-  return found ? &functions : nullptr;
+    if (!dir.empty() && LoadFromWide(dir + L"FreeImage.dll", f)) return f;
+    return std::nullopt;
+  }();
+  return functions ? &*functions : nullptr;
 }
 
 }  // namespace chaffguard::image
